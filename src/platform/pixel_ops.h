@@ -1,0 +1,24 @@
+// Pixel-buffer operations shared by the platform layers whose images are
+// plain 32-bit pixel memory (cairo image surfaces, DIB sections).
+#pragma once
+
+#include <cstdint>
+
+struct PixelView {
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;  // in pixels
+};
+
+// Writes into `dst` the top-left dst.width x dst.height part of `src`
+// resized to fullWidth x fullHeight by replicating pixels: destination pixel
+// (X, Y) takes source pixel (X * src.width / fullWidth, Y * src.height / fullHeight).
+// A whole-number enlargement thus turns every pixel into one exact block.
+void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight);
+
+// Copies `src` to (x, y) of `dst`, clipped to dst.
+void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y);
+
+// Fills the whole view with one pixel value.
+void fillPixels(const PixelView& dst, uint32_t value);

@@ -1,0 +1,18 @@
+// Weaving a tartan's tile by the 2/2 twill.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "tartan/catalogue.h"
+#include "tartan/sett.h"
+
+// Cell (row, column): non-zero where the weft thread shows.
+using WeavePattern = std::array<std::array<uint8_t, 4>, 4>;
+
+WeavePattern& weavePattern();
+void initWeavePattern();
+
+// Weaves the record's tile into image slot 0, warpCount by weftCount pixels.
+void weaveTile(const TartanRecord& record, const ThreadColours& warpColours,
+               const ThreadColours& weftColours);
