@@ -1,0 +1,163 @@
+// The help viewers on Linux. HTML help (.chm) goes to a CHM viewer program
+// found on PATH, started directly with an argument vector: the help file's
+// path comes from the user-editable install path and must never pass through
+// a shell. Classic help (.hlp) has no viewer here and does nothing.
+#include "platform/help_services.h"
+
+#include <glib.h>
+
+#include <cerrno>
+#include <csignal>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+enum class Viewer { none, xchm, kchmviewer };
+
+struct HelpViewerState {
+    Viewer viewer = Viewer::none;
+    std::string program;             // the viewer's full path, found at start-up
+    std::vector<GPid> startedViewers;  // children not yet reaped
+};
+
+HelpViewerState& state() {
+    static HelpViewerState s;
+    return s;
+}
+
+// The program's full path when it is on PATH, else empty.
+std::string findProgram(const char* name) {
+    gchar* found = g_find_program_in_path(name);
+    if (!found) return std::string();
+    std::string path(found);
+    g_free(found);
+    return path;
+}
+
+// xchm decodes %-escapes in its "file:" locators; every other byte of the
+// path, '#' included, it takes as it is.
+std::string escapePercent(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '%')
+            out += "%25";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Relative help paths are made absolute: the viewer may not share our notion
+// of the current folder once it starts.
+std::string absolutePath(const std::string& file) {
+    if (g_path_is_absolute(file.c_str())) return file;
+    gchar* full = g_canonicalize_filename(file.c_str(), nullptr);
+    std::string path(full);
+    g_free(full);
+    return path;
+}
+
+// The viewer's arguments for a help file and a topic inside it (may be empty).
+std::vector<std::string> viewerArguments(Viewer viewer, const std::string& file,
+                                         const std::string& topic) {
+    const std::string path = absolutePath(file);
+    if (viewer == Viewer::xchm) {
+        // xchm opens "file:PATH#xchm:/TOPIC" at the topic.
+        std::string locator = "file:" + escapePercent(path);
+        if (!topic.empty()) locator += "#xchm:/" + escapePercent(topic);
+        return {locator};
+    }
+    // kchmviewer takes the plain path and opens the file's default page.
+    return {path};
+}
+
+// True once the child has ended and been reaped (or is not ours any more).
+bool reapIfEnded(GPid pid) {
+    int status = 0;
+    const pid_t result = waitpid(pid, &status, WNOHANG);
+    return result == pid || (result < 0 && errno == ECHILD);
+}
+
+// Reaps viewers that the user has already closed, so none linger as zombies.
+void reapEndedViewers() {
+    std::vector<GPid>& pids = state().startedViewers;
+    std::vector<GPid> running;
+    for (GPid pid : pids)
+        if (!reapIfEnded(pid)) running.push_back(pid);
+    pids.swap(running);
+}
+
+// Asks a viewer to end, waits a little for it, then insists.
+void endViewer(GPid pid) {
+    if (reapIfEnded(pid)) return;
+    kill(pid, SIGTERM);
+    for (int tries = 0; tries < 100; ++tries) {  // up to about 2 seconds
+        if (reapIfEnded(pid)) return;
+        g_usleep(20000);
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+void initHelpViewer() {
+    HelpViewerState& s = state();
+    s.viewer = Viewer::none;
+    s.program = findProgram("xchm");
+    if (!s.program.empty()) {
+        s.viewer = Viewer::xchm;
+        return;
+    }
+    s.program = findProgram("kchmviewer");
+    if (!s.program.empty()) s.viewer = Viewer::kchmviewer;
+}
+
+bool helpViewerLoaded() { return state().viewer != Viewer::none; }
+
+bool htmlHelpAvailable() { return state().viewer != Viewer::none; }
+
+intptr_t showHtmlHelp(const std::string& locator) {
+    HelpViewerState& s = state();
+    if (s.viewer == Viewer::none) return 0;
+    reapEndedViewers();
+
+    std::string file = locator;
+    std::string topic;
+    const size_t mark = locator.rfind("::/");
+    if (mark != std::string::npos) {
+        file = locator.substr(0, mark);
+        topic = locator.substr(mark + 3);
+    }
+
+    std::vector<std::string> arguments = viewerArguments(s.viewer, file, topic);
+    std::vector<gchar*> argv;
+    argv.push_back(const_cast<gchar*>(s.program.c_str()));
+    for (std::string& argument : arguments) argv.push_back(&argument[0]);
+    argv.push_back(nullptr);
+
+    // No shell: the arguments reach the viewer exactly as given. The child is
+    // kept (not reaped by GLib) so that closeHtmlHelp can end it.
+    const GSpawnFlags flags = static_cast<GSpawnFlags>(
+        G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL |
+        G_SPAWN_STDERR_TO_DEV_NULL);
+    GPid pid = 0;
+    if (!g_spawn_async(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, &pid, nullptr))
+        return 0;
+    s.startedViewers.push_back(pid);
+    return static_cast<intptr_t>(pid);
+}
+
+void closeHtmlHelp() {
+    HelpViewerState& s = state();
+    for (GPid pid : s.startedViewers) endViewer(pid);
+    s.startedViewers.clear();
+}
+
+void showClassicHelp(const std::string&, const std::string&) {}
+
+void closeClassicHelp() {}
