@@ -26,13 +26,13 @@ namespace {
 const char* const program = "plaidwick-catalogue";
 const char* const commands =
     "list | show INDEX | tile INDEX [--zoom Z] -o FILE.png | "
-    "sheet [--zoom Z] [--range FIRST-LAST] -o FILE.png";
+    "sheet [--zoom Z | --fit] [--range FIRST-LAST] [--columns N] -o FILE.png";
 
 constexpr int maxZoom = 10;
 constexpr int cellSize = 160;     // the woven part of a sheet cell
 constexpr int labelHeight = 18;
 constexpr int cellGap = 6;
-constexpr int sheetColumns = 16;
+constexpr int defaultColumns = 16;
 
 struct Failure {
     std::string message;
@@ -58,13 +58,15 @@ struct Options {
     std::string output;
     int first = 0;
     int last = tartanCount - 1;
+    int columns = defaultColumns;
+    bool fit = false;  // sheet: shrink wide tiles so a whole repeat shows
 };
 
 Options parseArguments(int argc, char** argv) {
     if (argc < 2) fail(std::string("no command given: ") + commands);
     Options options;
     options.command = argv[1];
-    bool zoomGiven = false, rangeGiven = false;
+    bool zoomGiven = false, sheetOptionGiven = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -84,7 +86,13 @@ Options parseArguments(int argc, char** argv) {
             options.first = parseNumber(range.substr(0, dash), 0, tartanCount - 1, "index");
             options.last = parseNumber(range.substr(dash + 1), 0, tartanCount - 1, "index");
             if (options.first > options.last) fail("range \"" + range + "\" runs backwards");
-            rangeGiven = true;
+            sheetOptionGiven = true;
+        } else if (arg == "--fit") {
+            options.fit = true;
+            sheetOptionGiven = true;
+        } else if (arg == "--columns") {
+            options.columns = parseNumber(value(), 1, tartanCount, "columns");
+            sheetOptionGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             fail("unknown option " + arg);
         } else {
@@ -102,7 +110,8 @@ Options parseArguments(int argc, char** argv) {
     if (writes && options.output.empty()) fail(c + " needs -o FILE.png");
     if (!writes && !options.output.empty()) fail(c + " writes no file");
     if (zoomGiven && !writes) fail(c + " takes no --zoom");
-    if (rangeGiven && c != "sheet") fail(c + " takes no --range");
+    if (sheetOptionGiven && c != "sheet") fail(c + " takes no --range, --columns or --fit");
+    if (options.fit && zoomGiven) fail("--fit and --zoom exclude each other");
     return options;
 }
 
@@ -184,9 +193,12 @@ void drawLabel(cairo_t* cr, const std::string& text, double x, double y) {
 
 // Every tartan of the range in a cell of its own: the tile from its top-left
 // corner, cut at the cell's edge or repeated to fill it, with "index name" below.
-void sheetCommand(int first, int last, int zoom, const std::string& output) {
+// With --fit a tile wider than the cell is shrunk to the cell's width, so the
+// whole sett shows (its twill then blurs).
+void sheetCommand(const Options& options) {
+    const int first = options.first, last = options.last, zoom = options.zoom;
     const int count = last - first + 1;
-    const int columns = count < sheetColumns ? count : sheetColumns;
+    const int columns = count < options.columns ? count : options.columns;
     const int rows = (count + columns - 1) / columns;
     const int pitchX = cellSize + cellGap, pitchY = cellSize + labelHeight + cellGap;
     cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns * pitchX + cellGap,
@@ -196,17 +208,21 @@ void sheetCommand(int first, int last, int zoom, const std::string& output) {
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     // Only the part of an enlarged tile that a cell shows is kept.
-    setImageClip(cellSize, cellSize);
+    if (!options.fit) setImageClip(cellSize, cellSize);
     for (int i = first; i <= last; ++i) {
         const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(i)];
         const double x = cellGap + ((i - first) % columns) * pitchX;
         const double y = cellGap + ((i - first) / columns) * pitchY;
         cairo_pattern_t* pattern = cairo_pattern_create_for_surface(wovenTile(record, zoom));
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-        cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-        cairo_matrix_t shift;
-        cairo_matrix_init_translate(&shift, -x, -y);
-        cairo_pattern_set_matrix(pattern, &shift);
+        const double shrink =
+            options.fit && record.warpCount > cellSize ? double(record.warpCount) / cellSize : 1.0;
+        cairo_pattern_set_filter(pattern, shrink > 1.0 ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+        // Maps the sheet onto the tile: the cell's top-left corner is the tile's.
+        cairo_matrix_t toTile;
+        cairo_matrix_init_scale(&toTile, shrink, shrink);
+        cairo_matrix_translate(&toTile, -x, -y);
+        cairo_pattern_set_matrix(pattern, &toTile);
         cairo_set_source(cr, pattern);
         cairo_rectangle(cr, x, y, cellSize, cellSize);
         cairo_fill(cr);
@@ -217,7 +233,7 @@ void sheetCommand(int first, int last, int zoom, const std::string& output) {
     cairo_destroy(cr);
     cairo_surface_flush(sheet);
     try {
-        writePng(sheet, output);
+        writePng(sheet, options.output);
     } catch (...) {
         cairo_surface_destroy(sheet);
         throw;
@@ -240,7 +256,7 @@ int main(int argc, char** argv) {
         loadCatalogue();
         if (c == "show") showCommand(index);
         else if (c == "tile") tileCommand(index, options.zoom, options.output);
-        else sheetCommand(options.first, options.last, options.zoom, options.output);
+        else sheetCommand(options);
         freeAllImages();
         return 0;
     } catch (const Failure& failure) {
