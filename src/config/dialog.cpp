@@ -103,7 +103,11 @@ bool handleDialogEvent(int event, int control) {
 void runSettingsDialog() {
     // Without a window no event could ever arrive: end at once.
     if (!openSettingsDialog()) endProgram();
-    while (handleDialogEvent(waitEvent(), eventControl())) {
+    for (;;) {
+        // The event first: its control is known only once it has arrived
+        // (the order in which call arguments are evaluated is unspecified).
+        const int event = waitEvent();
+        if (!handleDialogEvent(event, eventControl())) break;
     }
     endProgram();
 }
