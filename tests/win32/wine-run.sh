@@ -1,0 +1,74 @@
+#!/bin/sh
+# Runs a Windows program of the build under Wine and exits with its exit code.
+#
+# Prefix: $PLAIDWICK_WINEPREFIX when set, otherwise a private one under
+# ${TMPDIR:-/tmp}; a new prefix is initialised once (wineboot -i) under a lock
+# so that tests started in parallel do not race.
+# Display: $DISPLAY when set; otherwise a private Xvfb started for this
+# command and stopped after it (runs on a private display are serialised, so
+# that Wine's desktop process never outlives its display while another run
+# needs it).
+set -u
+
+prefix=${PLAIDWICK_WINEPREFIX:-${TMPDIR:-/tmp}/plaidwick-wine-$(id -u)}
+mkdir -p "$(dirname "$prefix")"
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+
+lock="$prefix.lock"
+exec 9>"$lock"
+
+initialise_prefix() {
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+        # No offer to install Mono or Gecko while the prefix is made.
+        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 9>&-
+        wineserver -w 9>&-
+    fi
+    flock -u 9
+}
+
+xvfb_pid=
+stop_xvfb() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+        xvfb_pid=
+    fi
+}
+
+start_private_display() {
+    # Xvfb picks a free display and writes its number to fd 3.
+    displayfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 9>&- &
+    xvfb_pid=$!
+    tries=0
+    while [ ! -s "$displayfile" ] && [ $tries -lt 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    number=$(head -n1 "$displayfile")
+    rm -f "$displayfile"
+    if [ -z "$number" ]; then
+        echo "wine-run.sh: Xvfb did not start" >&2
+        stop_xvfb
+        exit 125
+    fi
+    export DISPLAY=":$number"
+}
+
+trap stop_xvfb EXIT INT TERM
+
+initialise_prefix
+if [ -z "${DISPLAY:-}" ]; then
+    flock 9
+    start_private_display
+    wine "$@" 9>&-
+    status=$?
+    # Let Wine's own processes end while their display still exists.
+    wineserver -w 9>&-
+    stop_xvfb
+    exit $status
+fi
+wine "$@" 9>&-
+exit $?
