@@ -64,10 +64,9 @@ std::vector<std::string> viewerArguments(Viewer viewer, const std::string& file,
                                          const std::string& topic) {
     const std::string path = absolutePath(file);
     if (viewer == Viewer::xchm) {
-        // xchm opens "file:PATH#xchm:/TOPIC" at the topic.
-        std::string locator = "file:" + escapePercent(path);
-        if (!topic.empty()) locator += "#xchm:/" + escapePercent(topic);
-        return {locator};
+        // xchm opens "file:PATH#xchm:/TOPIC" at the topic, and "file:PATH#xchm:/"
+        // at the file's default page; it ignores "file:PATH" alone.
+        return {"file:" + escapePercent(path) + "#xchm:/" + escapePercent(topic)};
     }
     // kchmviewer takes the plain path and opens the file's default page.
     return {path};
