@@ -334,13 +334,16 @@ def main():
     parser.add_argument("--check", action="store_true", help="only check the data")
     args = parser.parse_args()
     try:
-        built = build(read_records(args.data))
-        source = emit(built)
+        source = emit(build(read_records(args.data)))
     except (DataError, OSError, UnicodeDecodeError) as error:
         print(f"tartan data: {error}", file=sys.stderr)
         return 1
     if args.output and not args.check:
-        write_atomically(args.output, source)
+        try:
+            write_atomically(args.output, source)
+        except OSError as error:
+            print(f"catalogue output: {error}", file=sys.stderr)
+            return 1
     return 0
 
 

@@ -216,6 +216,22 @@ TEST(StoredSetts, PlainTextsMatchTheCountsAndThePalette) {
     }
 }
 
+TEST(StoredSetts, ColoursAreWrittenRedInTheLowByte) {
+    // Rob Roy is red and black: one colour strong in the low byte only, one dark.
+    const StoredTartan& robRoy = storedTartans[221];
+    ASSERT_STREQ(robRoy.name, "Rob Roy");
+    const Palette colours = parsePalette(plain(robRoy.paletteSett, robRoy.name));
+    ASSERT_EQ(colours.size(), 3u);
+    int red = 0, dark = 0;
+    for (int k = 0; k < 2; ++k) {
+        const int r = colours[k] & 0xFF, g = (colours[k] >> 8) & 0xFF, b = (colours[k] >> 16) & 0xFF;
+        if (r > 150 && g < 60 && b < 60) ++red;
+        if (r < 60 && g < 60 && b < 60) ++dark;
+    }
+    EXPECT_EQ(red, 1);
+    EXPECT_EQ(dark, 1);
+}
+
 TEST(BuildCatalogue, FillsEveryRecordWithItsOwnCopies) {
     buildCatalogue();
     TartanCatalogue& catalogue = tartanCatalogue();

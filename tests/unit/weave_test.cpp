@@ -79,6 +79,13 @@ TEST_F(Weave, TwillCornersAndStructure) {
     EXPECT_EQ(tile.at(1, 1), weft[1]);
     EXPECT_EQ(tile.at(3, 1), warp[3]);
 
+    // The whole first block against the pattern's table (1 = the weft shows).
+    const int table[4][4] = {{0, 0, 1, 1}, {0, 1, 1, 0}, {1, 1, 0, 0}, {1, 0, 0, 1}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(tile.at(x, y), table[y][x] ? weft[static_cast<size_t>(y)] : warp[static_cast<size_t>(x)])
+                << x << "," << y;
+
     // Each pixel is its column's warp or its row's weft; which one follows a
     // 4 by 4 pattern with two of each per row and column, every row being the
     // one above moved one column to the left.
