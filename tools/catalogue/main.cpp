@@ -5,7 +5,6 @@
 // sett parsing, weaveTile and scaleImage of the program's own library); on
 // Linux an image is a cairo image surface, which is written out directly.
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,10 +231,6 @@ void sheetCommand(const Options& options) {
     }
     setImageClip(0, 0);
     cairo_destroy(cr);
-    // Lets go of the fonts and their caches, so a leak checker sees only real leaks.
-    pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();
-    FcFini();
     cairo_surface_flush(sheet);
     try {
         writePng(sheet, options.output);

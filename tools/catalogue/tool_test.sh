@@ -4,6 +4,9 @@
 # exit, no file left behind).
 set -u
 tool=$1
+# In a sanitized build: fontconfig keeps its font caches to the end of the process.
+LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS
 work=$(mktemp -d)
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 failures=0
