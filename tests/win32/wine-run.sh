@@ -23,6 +23,18 @@ initialise_prefix() {
     if [ ! -f "$prefix/system.reg" ]; then
         # No offer to install Mono or Gecko while the prefix is made.
         WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 9>&-
+        # Wine's own fonts (Tahoma behind the GUI font, Marlett for frame
+        # buttons, the System font) give Windows-like text metrics; without
+        # them Wine falls back to a wider Linux font.
+        if [ -d /usr/share/wine/fonts ]; then
+            cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
+        fi
+        # Xvfb runs no window manager: let Wine draw captions and borders,
+        # and not wait (2 s per window) for a manager to withdraw a window.
+        for setting in Decorated Managed; do
+            wine reg add 'HKCU\Software\Wine\X11 Driver' /v $setting /t REG_SZ /d N /f \
+                >/dev/null 2>&1 9>&-
+        done
         wineserver -w 9>&-
     fi
     flock -u 9

@@ -1,0 +1,435 @@
+// Windows, controls and events on real USER windows and common controls.
+// Input is posted to the controls as the system would deliver it, and
+// events are read back through waitEvent.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/window_services.h"
+#include "win32_test_support.h"
+
+namespace {
+
+constexpr DWORD styleMask = ~static_cast<DWORD>(WS_CLIPSIBLINGS);  // the system adds it to top-level windows
+constexpr UINT_PTR watchdogTimer = 77;
+
+SIZE outerSize(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+SIZE clientSize(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    return SIZE{r.right, r.bottom};
+}
+
+HWND controlWindow(HWND top, int id) {
+    // Controls may sit on tab pages: search the whole tree.
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        top,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char name[32];
+            GetClassNameA(child, name, sizeof name);
+            // The tab control, not its container, carries the panel's number.
+            if (GetDlgCtrlID(child) == s->id && !(std::string(name) == "Static" && GetWindow(child, GW_CHILD) &&
+                                                  GetDlgCtrlID(GetWindow(child, GW_CHILD)) == s->id)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Runs waitEvent until the watchdog timer fires (it comes after every posted
+// and input message), collecting the events it gave.
+std::vector<int32_t> eventsUntilQuiet(HWND window, UINT milliseconds = 150) {
+    std::vector<int32_t> events;
+    SetTimer(window, watchdogTimer, milliseconds, nullptr);
+    for (int i = 0; i < 10000; ++i) {
+        const int32_t event = waitEvent();
+        if (event == WM_TIMER) break;
+        events.push_back(event);
+    }
+    KillTimer(window, watchdogTimer);
+    return events;
+}
+
+bool contains(const std::vector<int32_t>& events, int32_t event) {
+    for (int32_t e : events)
+        if (e == event) return true;
+    return false;
+}
+
+void postClick(HWND control, int x, int y) {
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// Posts a Tab key press to the focused control, with Shift held or not in
+// the thread's key state (which is what the shortcut table consults).
+void postTab(bool shift) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    HWND focused = GetFocus();
+    PostMessageA(focused, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageA(focused, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
+}
+
+void releaseShift() {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
+class Windows : public ::testing::Test {
+protected:
+    void TearDown() override {
+        releaseShift();
+        closeAllWindows();
+        pumpMessages();
+    }
+};
+
+TEST_F(Windows, PopupFlagsGiveAVisibleBorderlessWindowWhoseOuterSizeIsItsClientSize) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 320, 240, stylePopup, ""));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(currentWindow(), window);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & styleMask, 0x90000000u);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(outerSize(window).cx, 320);
+    EXPECT_EQ(outerSize(window).cy, 240);
+    EXPECT_EQ(clientSize(window).cx, 320);
+    EXPECT_EQ(clientSize(window).cy, 240);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+}
+
+TEST_F(Windows, BareAndHiddenFlagsGetACaptionTheHiddenBitIsInverted) {
+    HWND hidden = static_cast<HWND>(openTopWindow(1, 50, 60, 200, 100, styleHiddenBit, "hidden"));
+    ASSERT_TRUE(hidden);
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_EQ(GetWindowLongA(hidden, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+    EXPECT_EQ(clientSize(hidden).cx, 200);
+    EXPECT_EQ(clientSize(hidden).cy, 100);
+    EXPECT_GT(outerSize(hidden).cy, 100);  // the caption is outside the client area
+
+    HWND bare = static_cast<HWND>(openTopWindow(2, 50, 60, 200, 100, 0, "bare"));
+    ASSERT_TRUE(bare);
+    EXPECT_TRUE(IsWindowVisible(bare));
+    EXPECT_EQ(GetWindowLongA(bare, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
+    RECT r;
+    GetWindowRect(bare, &r);
+    EXPECT_EQ(r.left, 50);  // no centring bit: the outer corner is where asked
+    EXPECT_EQ(r.top, 60);
+    EXPECT_EQ(currentWindow(), bare);
+}
+
+TEST_F(Windows, DialogFramePlacedCentredOnTheScreen) {
+    const uint32_t flags = styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen;
+    HWND window = static_cast<HWND>(openTopWindow(0, 361, 207, 420, 300, flags, "Plaidwick ScreenSaver 1.0"));
+    ASSERT_TRUE(window);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & styleMask, 0x10CC0000u);
+    EXPECT_EQ(clientSize(window).cx, 420);
+    EXPECT_EQ(clientSize(window).cy, 300);
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, (sw >> 1) - ((r.right - r.left) >> 1));
+    EXPECT_EQ(r.top, (sh >> 1) - ((r.bottom - r.top) >> 1));
+    char className[64];
+    GetClassNameA(window, className, sizeof className);
+    EXPECT_STREQ(className, "WindowClass_0");
+}
+
+TEST_F(Windows, CentringClampsAtTheScreensAndTheActiveWindowsCorner) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN);
+    const int sh = GetSystemMetrics(SM_CYSCREEN);
+    HWND wide = static_cast<HWND>(openTopWindow(0, 500, 500, sw + 300, sh + 200, stylePopup | centreOnScreen, ""));
+    ASSERT_TRUE(wide);
+    RECT r;
+    GetWindowRect(wide, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    closeAllWindows();
+
+    HWND small = static_cast<HWND>(openTopWindow(1, 0, 0, 100, 80, stylePopup, ""));
+    ASSERT_TRUE(small);
+    SetActiveWindow(small);
+    ASSERT_EQ(GetActiveWindow(), small);
+    HWND over = static_cast<HWND>(openTopWindow(2, 300, 300, 400, 300, stylePopup | centreOverActive, ""));
+    ASSERT_TRUE(over);
+    GetWindowRect(over, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+
+    HWND distant = static_cast<HWND>(openTopWindow(3, 400, 300, 300, 200, stylePopup, ""));
+    ASSERT_TRUE(distant);
+    SetActiveWindow(distant);
+    ASSERT_EQ(GetActiveWindow(), distant);
+    HWND centred = static_cast<HWND>(openTopWindow(4, 0, 0, 101, 51, stylePopup | centreOverActive, ""));
+    ASSERT_TRUE(centred);
+    GetWindowRect(centred, &r);
+    EXPECT_EQ(r.left, 400 + 150 - 50);
+    EXPECT_EQ(r.top, 300 + 100 - 25);
+}
+
+TEST_F(Windows, ReopeningANumberReplacesTheWindowAndWithdrawsItsClass) {
+    HWND first = static_cast<HWND>(openTopWindow(12, 0, 0, 50, 50, stylePopup, ""));
+    ASSERT_TRUE(first);
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info));
+    EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "TemplateClass", &info));
+    HWND second = static_cast<HWND>(openTopWindow(12, 0, 0, 60, 60, stylePopup, ""));
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(IsWindow(first));
+    closeAllWindows();
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info));
+    EXPECT_EQ(currentWindow(), nullptr);
+}
+
+TEST_F(Windows, SlidersShowTheirPositionClampedToTheRange) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 400, 200, styleCaption, "sliders"));
+    ASSERT_TRUE(beginControlList(window));
+    addSlider(6, 10, 10, 290, 20, 1, 10, sliderTicks);
+    addSlider(9, 10, 40, 290, 20, 1, 60, sliderTicks);
+    addSlider(40, 350, 10, 20, 150, 1, 10, sliderVertical);
+    EXPECT_EQ(getControlState(6), 1);  // position 0 was set and clamped to the minimum
+    EXPECT_EQ(getControlState(9), 1);
+    setControlState(6, 25);
+    EXPECT_EQ(getControlState(6), 10);
+    setControlState(6, -3);
+    EXPECT_EQ(getControlState(6), 1);
+    setControlState(9, 30);
+    EXPECT_EQ(getControlState(9), 30);
+
+    // A vertical slider counts from its top end.
+    setControlState(40, 3);
+    EXPECT_EQ(SendMessageA(controlWindow(window, 40), TBM_GETPOS, 0, 0), 8);
+    EXPECT_EQ(getControlState(40), 3);
+
+    // Numbers that name no control do nothing and read 0.
+    setControlState(99, 5);
+    EXPECT_EQ(getControlState(99), 0);
+    EXPECT_EQ(getControlState(-1), 0);
+}
+
+TEST_F(Windows, ControlsGetTheirClassesStylesAndTheGuiFont) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 400, 300, styleCaption, "controls"));
+    ASSERT_TRUE(beginControlList(window));
+    addButton(1, 10, 10, 80, 30, "OK");
+    addCheckBox(5, 10, 50, 110, 20, "Show tartan names");
+    addLabel(7, 10, 80, 65, 15, "Zoom (x): 1", labelLeft);
+    addLabel(11, 10, 100, 290, 15, "How should tartans be?", labelCentre);
+    addLabel(14, 10, 120, 340, 130, "", labelCentre | labelSunken);
+    addSlider(6, 100, 80, 200, 20, 1, 10, sliderTicks);
+    const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    struct Expected {
+        int id;
+        const char* className;
+        DWORD style;
+        DWORD extended;
+        bool hasFont;
+    };
+    const Expected expected[] = {
+        {1, "Button", 0x50030000, 0, true},
+        {5, "Button", 0x50030003, 0, true},
+        {7, "Static", 0x50020000, 0, true},
+        {11, "Static", 0x50020001, 0, true},
+        {14, "Static", 0x50020001, WS_EX_CLIENTEDGE, true},
+        {6, "msctls_trackbar32", 0x50010001, 0, false},
+    };
+    for (const Expected& e : expected) {
+        HWND control = controlWindow(window, e.id);
+        ASSERT_TRUE(control) << e.id;
+        char className[64];
+        GetClassNameA(control, className, sizeof className);
+        EXPECT_STRCASEEQ(className, e.className) << e.id;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)) & 0xFFFF00FFu, e.style) << e.id;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, e.extended) << e.id;
+        if (e.hasFont) {
+            EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), font) << e.id;
+        }
+    }
+    setControlText(7, "Zoom (x): 10");
+    char text[32];
+    GetWindowTextA(controlWindow(window, 7), text, sizeof text);
+    EXPECT_STREQ(text, "Zoom (x): 10");
+}
+
+TEST_F(Windows, CloseRequestsAndResizesAreEventsAndTheWindowStays) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 100, 100, 300, 200,
+                                                  styleCaption | styleSystemMenu | styleSizingBorder, "close"));
+    ASSERT_TRUE(beginControlList(window));
+    addButton(3, 10, 10, 80, 30, "Cancel");
+    eventsUntilQuiet(window);
+
+    postClick(controlWindow(window, 3), 5, 5);
+    std::vector<int32_t> events = eventsUntilQuiet(window);
+    ASSERT_TRUE(contains(events, controlEvent));
+    EXPECT_EQ(eventControl(), 3);
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    events = eventsUntilQuiet(window);
+    EXPECT_TRUE(contains(events, closeEvent));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(eventControl(), 3);  // a close event keeps the last control
+
+    SetWindowPos(window, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    events = eventsUntilQuiet(window);
+    EXPECT_TRUE(contains(events, resizeEvent));
+    EXPECT_TRUE(IsWindow(controlWindow(window, 3)));
+}
+
+// A dialog-like window: three buttons, and a panel whose first page holds
+// a check box and a slider and whose second page a button.
+class Panel : public Windows {
+protected:
+    void SetUp() override {
+        window = static_cast<HWND>(openTopWindow(0, 100, 100, 420, 300, styleCaption | styleSystemMenu, "panel"));
+        ASSERT_TRUE(beginControlList(window));
+        addButton(1, 110, 265, 80, 30, "OK");
+        addButton(2, 305, 265, 80, 30, "Help");
+        addButton(3, 210, 265, 80, 30, "Cancel");
+        tab = static_cast<HWND>(addTabPanel(4, 10, 15, 400, 245));
+        ASSERT_TRUE(tab);
+        addTabPage(4, -1, "General");
+        addCheckBox(5, 93, 168, 110, 20, "Show tartan names");
+        addSlider(6, 88, 33, 290, 20, 1, 10, sliderTicks);
+        addTabPage(4, -1, "About");
+        addButton(13, 33, 18, 80, 30, "About");
+        endTabPanel();
+        addButton(20, 10, 265, 40, 30, "Last");  // back on the window after the panel
+        eventsUntilQuiet(window);
+    }
+    HWND pageOf(int id) { return GetParent(controlWindow(window, id)); }
+
+    HWND window = nullptr;
+    HWND tab = nullptr;
+};
+
+TEST_F(Panel, FirstPageShowsWithItsControlsOffsetUnderTheTabs) {
+    EXPECT_EQ(GetParent(controlWindow(window, 20)), window);
+    HWND general = pageOf(5);
+    HWND about = pageOf(13);
+    ASSERT_NE(general, window);
+    EXPECT_EQ(GetParent(general), tab);
+    EXPECT_TRUE(IsWindowVisible(general));
+    EXPECT_FALSE(IsWindowVisible(about));
+    EXPECT_EQ(getControlState(4), 0);
+
+    RECT item;
+    SendMessageA(tab, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const int tabHeight = static_cast<int>(SendMessageA(tab, TCM_GETROWCOUNT, 0, 0)) * (item.bottom - item.top);
+    RECT page;
+    GetWindowRect(general, &page);
+    MapWindowPoints(HWND_DESKTOP, tab, reinterpret_cast<POINT*>(&page), 2);
+    RECT client;
+    GetClientRect(tab, &client);
+    EXPECT_EQ(page.left, 2);
+    EXPECT_EQ(page.top, tabHeight + 4);
+    EXPECT_EQ(page.right - page.left, client.right - 4);
+    EXPECT_EQ(page.bottom - page.top, client.bottom - tabHeight - 6);
+
+    RECT box;
+    GetWindowRect(controlWindow(window, 5), &box);
+    MapWindowPoints(HWND_DESKTOP, general, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 93);
+    EXPECT_EQ(box.top, 168);
+}
+
+TEST_F(Panel, SelectingATabSwapsThePagesByStateAndByClick) {
+    setControlState(4, 1);
+    EXPECT_EQ(getControlState(4), 1);
+    EXPECT_FALSE(IsWindowVisible(pageOf(5)));
+    EXPECT_TRUE(IsWindowVisible(pageOf(13)));
+    EXPECT_FALSE(IsWindowEnabled(pageOf(5)));
+
+    setControlText(4, "Renamed");
+    char text[32] = {};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tab, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, "Renamed");
+
+    // A click on the first tab, as the mouse would give it.
+    RECT first;
+    SendMessageA(tab, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    postClick(tab, (first.left + first.right) / 2, (first.top + first.bottom) / 2);
+    const std::vector<int32_t> events = eventsUntilQuiet(window);
+    EXPECT_EQ(getControlState(4), 0);
+    EXPECT_TRUE(IsWindowVisible(pageOf(5)));
+    EXPECT_FALSE(IsWindowVisible(pageOf(13)));
+    EXPECT_TRUE(contains(events, controlEvent));
+    EXPECT_EQ(eventControl(), 4);
+}
+
+TEST_F(Panel, ControlsOnAPageRaiseTheirEventsLikeControlsOnTheWindow) {
+    HWND box = controlWindow(window, 5);
+    postClick(box, 5, 5);
+    std::vector<int32_t> events = eventsUntilQuiet(window);
+    EXPECT_TRUE(contains(events, controlEvent));
+    EXPECT_EQ(eventControl(), 5);
+    EXPECT_EQ(getControlState(5), 1);  // an automatic check box ticks itself
+    postClick(box, 5, 5);
+    eventsUntilQuiet(window);
+    EXPECT_EQ(getControlState(5), 0);
+
+    // Each step of the slider is one event.
+    HWND slider = controlWindow(window, 6);
+    SetFocus(slider);
+    PostMessageA(slider, WM_KEYDOWN, VK_RIGHT, 0x004D0001);
+    PostMessageA(slider, WM_KEYUP, VK_RIGHT, static_cast<LPARAM>(0xC04D0001u));
+    events = eventsUntilQuiet(window);
+    EXPECT_EQ(getControlState(6), 2);
+    EXPECT_TRUE(contains(events, controlEvent));
+    EXPECT_EQ(eventControl(), 6);
+}
+
+TEST_F(Panel, TabAndShiftTabCycleThroughTheVisibleTabStops) {
+    // Creation order, each window before its children; the hidden page's
+    // button (13) is never reached.
+    const int order[] = {1, 2, 3, 4, 5, 6, 20};
+    SetFocus(controlWindow(window, 1));
+    for (int step = 1; step <= 7; ++step) {
+        postTab(false);
+        eventsUntilQuiet(window, 80);
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[step % 7]) << "Tab step " << step;
+    }
+    for (int step = 1; step <= 7; ++step) {
+        postTab(true);
+        eventsUntilQuiet(window, 80);
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[(7 - step % 7) % 7]) << "Shift+Tab step " << step;
+    }
+    releaseShift();
+    // With nothing focused Tab goes to the first stop.
+    SetFocus(window);
+    postTab(false);
+    eventsUntilQuiet(window, 80);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), 1);
+}
+
+}  // namespace
