@@ -492,7 +492,14 @@ int32_t sliderState(HWND window) {
     return isVerticalSlider(window) ? sliderRangeSum(window) - position : position;
 }
 void setSliderState(HWND window, int32_t state) {
-    const int32_t position = isVerticalSlider(window) ? sliderRangeSum(window) - state : state;
+    // The slider clamps a position outside its range itself, but Wine's then
+    // repaints only around the unclamped position and the thumb vanishes;
+    // clamping first gives the same position and a correct picture.
+    const int32_t minimum = static_cast<int32_t>(SendMessageA(window, TBM_GETRANGEMIN, 0, 0));
+    const int32_t maximum = static_cast<int32_t>(SendMessageA(window, TBM_GETRANGEMAX, 0, 0));
+    int32_t position = isVerticalSlider(window) ? minimum + maximum - state : state;
+    if (position < minimum) position = minimum;
+    if (position > maximum) position = maximum;
     SendMessageA(window, TBM_SETPOS, TRUE, position);
 }
 
