@@ -189,6 +189,29 @@ void closeWindowSlot(size_t number) {
 
 // ---- controls ----
 
+// The controls' positions and sizes are laid out for a small dialog font;
+// the theme's larger font and paddings would push them past their boxes.
+const char* const compactControls = R"css(
+.plaidwick-controls { font-size: 8pt; }
+.plaidwick-controls button { min-height: 0; min-width: 0; padding: 2px 6px; }
+.plaidwick-controls checkbutton { padding: 0; }
+.plaidwick-controls checkbutton check { min-width: 12px; min-height: 12px; margin: 0 4px 0 0; }
+.plaidwick-controls notebook tab { min-height: 0; padding: 3px 10px; }
+.plaidwick-controls scale { padding: 0 6px; min-height: 0; }
+.plaidwick-controls scale marks { margin: 0; }
+)css";
+
+void useCompactControls(GtkWidget* window) {
+    static GtkCssProvider* provider = nullptr;
+    if (!provider) {
+        provider = gtk_css_provider_new();
+        gtk_css_provider_load_from_data(provider, compactControls, -1, nullptr);
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    gtk_style_context_add_class(gtk_widget_get_style_context(window), "plaidwick-controls");
+}
+
 ControlSlot* controlSlot(int32_t number) {
     if (number < 0 || static_cast<size_t>(number) >= controlTable.size()) return nullptr;
     ControlSlot& slot = controlTable[static_cast<size_t>(number)];
@@ -254,6 +277,8 @@ void onSliderMoved(GtkRange*, gpointer data) { raiseEvent(controlEvent, numberOf
 void onPageSwitched(GtkNotebook*, GtkWidget*, guint, gpointer data) {
     raiseEvent(controlEvent, numberOf(data));
 }
+
+constexpr int32_t oneLineHeight = 15;
 
 int32_t clampRange(int32_t value) { return std::clamp(value, 0, 10000); }
 
@@ -380,6 +405,7 @@ WindowHandle beginControlList(WindowHandle window) {
     TopWindow* w = findWindow(window);
     if (!w) return nullptr;
     controlParent = w->client;
+    useCompactControls(w->window);
     return window;
 }
 
@@ -406,8 +432,11 @@ void addLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t heigh
     gtk_label_set_xalign(GTK_LABEL(label), centred ? 0.5f : 0.0f);
     gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
     gtk_label_set_justify(GTK_LABEL(label), centred ? GTK_JUSTIFY_CENTER : GTK_JUSTIFY_LEFT);
-    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    // A box with room for more than one line breaks long text into lines.
+    if (height > 2 * oneLineHeight) {
+        gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+        gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    }
     GtkWidget* outer = (flags & labelSunken) ? sunkenFrame(label) : label;
     placeControl(number, ControlKind::label, label, outer, x, y, width, height);
 }
