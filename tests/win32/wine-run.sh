@@ -29,6 +29,10 @@ initialise_prefix() {
         if [ -d /usr/share/wine/fonts ]; then
             cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
         fi
+        # Windows draws the GUI font as (Microsoft) Sans Serif, Wine as
+        # Tahoma, which is wider: "Delay (s): 30" would not fit its label.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+            /v 'MS Shell Dlg' /t REG_SZ /d 'MS Sans Serif' /f >/dev/null 2>&1 9>&-
         # Xvfb runs no window manager: let Wine draw captions and borders,
         # and not wait (2 s per window) for a manager to withdraw a window.
         for setting in Decorated Managed; do

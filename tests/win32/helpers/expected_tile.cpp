@@ -1,0 +1,64 @@
+// Writes the woven tile of one catalogue record, unscaled, as a binary PPM
+// on standard output, so that the end-to-end scripts can check a screenshot
+// of the show against it.
+// Usage: expected_tile INDEX
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/image_services.h"
+#include "tartan/catalogue.h"
+#include "tartan/sett.h"
+#include "tartan/weave.h"
+
+int main(int argc, char** argv) {
+    const int index = argc == 2 ? std::atoi(argv[1]) : -1;
+    if (index < 0 || index >= tartanCount) {
+        std::fprintf(stderr, "usage: expected_tile INDEX (0 to %d)\n", tartanCount - 1);
+        return 2;
+    }
+    initDrawing();
+    initImages();
+    initWeavePattern();
+    buildCatalogue();
+    unscrambleCatalogue();
+    const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(index)];
+    const Palette palette = parsePalette(record.paletteSett);
+    weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
+              parseThreadSett(record.weftSett, palette, record.weftCount));
+
+    const int32_t width = record.warpCount;
+    const int32_t height = record.weftCount;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    HDC context = CreateCompatibleDC(nullptr);
+    const int rows = GetDIBits(context, static_cast<HBITMAP>(imageHandle(0)), 0, static_cast<UINT>(height),
+                               pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteDC(context);
+    if (rows != height) {
+        std::fprintf(stderr, "the tile could not be read\n");
+        return 1;
+    }
+
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::printf("P6\n%d %d\n255\n", width, height);
+    for (uint32_t p : pixels) {
+        const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                                      static_cast<unsigned char>(p)};
+        std::fwrite(rgb, 1, 3, stdout);
+    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", record.name.c_str());
+    return 0;
+}
