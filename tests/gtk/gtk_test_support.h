@@ -54,7 +54,8 @@ inline uint32_t surfacePixel(cairo_surface_t* surface, int x, int y) {
     return reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0x00FFFFFFu;
 }
 
-inline cairo_surface_t* surfaceOf(ImageHandle image) { return static_cast<cairo_surface_t*>(image); }
+// The surface of an image of the table, its pixels made if still pending.
+inline cairo_surface_t* surfaceOf(ImageHandle image) { return gtkbackend::liveImageSurface(image); }
 
 inline int surfaceWidth(ImageHandle image) { return cairo_image_surface_get_width(surfaceOf(image)); }
 inline int surfaceHeight(ImageHandle image) { return cairo_image_surface_get_height(surfaceOf(image)); }

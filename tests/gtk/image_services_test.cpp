@@ -168,6 +168,71 @@ TEST_F(ImageServices, TiledRowsMatchCopiesMadeOneByOne) {
     }
 }
 
+// Copies of an enlarged image drawn before anything else looks at its pixels
+// must show the same picture as the enlargement itself.
+TEST_F(ImageServices, CopiesOfAnEnlargementMatchItsPixels) {
+    struct Case {
+        int toWidth, toHeight, startX, startY;
+    };
+    const Case cases[] = {{15, 6, 0, 0}, {15, 6, -4, -2}, {7, 5, 3, 1}, {40, 3, -13, 0}, {90, 4, -20, 0}};
+    const int targetWidth = 70;
+    const int targetHeight = 17;
+    for (const Case& c : cases) {
+        makePattern(0, 5, 3, distinct);
+        scaleImage(0, c.toWidth, c.toHeight);
+        makeImage(1, targetWidth, targetHeight);
+        ASSERT_NE(beginDrawing(imageTarget()), 0);
+        for (int y = c.startY; y < targetHeight; y += c.toHeight)
+            for (int x = c.startX; x < targetWidth; x += c.toWidth) blitImage(imageHandle(0), x, y);
+        endDrawing();
+        cairo_surface_t* target = surfaceOf(imageHandle(1));
+        cairo_surface_t* enlarged = surfaceOf(imageHandle(0));
+        for (int y = 0; y < targetHeight; ++y)
+            for (int x = 0; x < targetWidth; ++x) {
+                const bool covered = x >= c.startX && y >= c.startY;
+                const int sx = ((x - c.startX) % c.toWidth + c.toWidth) % c.toWidth;
+                const int sy = ((y - c.startY) % c.toHeight + c.toHeight) % c.toHeight;
+                ASSERT_EQ(surfacePixel(target, x, y), covered ? surfacePixel(enlarged, sx, sy) : 0u)
+                    << "enlarged to " << c.toWidth << "x" << c.toHeight << " at " << x << "," << y;
+            }
+        // And the enlargement itself replicates every pixel into its block.
+        for (int y = 0; y < c.toHeight; ++y)
+            for (int x = 0; x < c.toWidth; ++x)
+                ASSERT_EQ(surfacePixel(enlarged, x, y), rgbOf(distinct(x * 5 / c.toWidth, y * 3 / c.toHeight)));
+    }
+}
+
+TEST_F(ImageServices, RowsOfAnEnlargementBeyondTheClipAreNotDrawn) {
+    setImageClip(64, 48);
+    makePattern(0, 10, 20, distinct);
+    scaleImage(0, 30, 200);  // stored 30 x 48
+    makeImage(1, 100, 100);
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    for (int x = 0; x < 100; x += 30) blitImage(imageHandle(0), x, 0);
+    endDrawing();
+    cairo_surface_t* target = surfaceOf(imageHandle(1));
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const uint32_t expected = y < 48 ? rgbOf(distinct((x % 30) / 3, y / 10)) : 0u;
+            ASSERT_EQ(surfacePixel(target, x, y), expected) << x << "," << y;
+        }
+
+    // Wider than the clip: only the stored columns of a copy are drawn.
+    makePattern(0, 10, 20, distinct);
+    scaleImage(0, 300, 30);  // stored 64 x 30
+    makeImage(1, 100, 40);
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    blitImage(imageHandle(0), -5, 0);
+    blitImage(imageHandle(0), 295, 0);
+    endDrawing();
+    target = surfaceOf(imageHandle(1));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 100; ++x) {
+            const uint32_t expected = y < 30 && x < 59 ? rgbOf(distinct((x + 5) / 30, y * 20 / 30)) : 0u;
+            ASSERT_EQ(surfacePixel(target, x, y), expected) << x << "," << y;
+        }
+}
+
 TEST_F(ImageServices, PixelsSetAfterCopiesAreNotOverwrittenByThem) {
     makePattern(0, 2, 2, [](int, int) { return 0x00FF00; });
     makeImage(1, 8, 2);
