@@ -99,8 +99,19 @@ TEST_F(ShowCycle, SecondPassThroughTheCatalogueHoldsNoMoreGdiObjects) {
 TEST_F(ShowCycle, WindowShowsTheWovenTileRepeatedAtTheZoom) {
     saverSettings().showNames = 0;
     const ShowCanvas canvas{canvasWidth, canvasHeight, showTarget};
+    // The first records, the last, and the smallest and largest tiles (the
+    // smallest makes thousands of copies, which are drawn as one grid).
+    int smallest = 0;
+    int largest = 0;
+    for (int i = 0; i < tartanCount; ++i) {
+        const TartanRecord& r = tartanCatalogue()[static_cast<size_t>(i)];
+        const TartanRecord& s = tartanCatalogue()[static_cast<size_t>(smallest)];
+        const TartanRecord& l = tartanCatalogue()[static_cast<size_t>(largest)];
+        if (r.warpCount * r.weftCount < s.warpCount * s.weftCount) smallest = i;
+        if (r.warpCount * r.weftCount > l.warpCount * l.weftCount) largest = i;
+    }
     for (int zoom : {1, 3}) {
-        for (int index : {0, 1, 137, 271}) {
+        for (int index : {0, 1, 271, smallest, largest}) {
             saverSettings().zoom = static_cast<int16_t>(zoom);
             const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(index)];
             // The tile as woven, before enlargement, read back from its image.

@@ -2,15 +2,18 @@
 //
 // Images are top-down 32-bit DIB sections, so the weave's per-pixel writes
 // are plain memory stores through `activePixels`, enlargement is exact
-// pixel replication, and copies between images need no GDI call.
+// pixel replication, and copies between images need no GDI call. Copies of
+// one image laid out as a grid are collected and drawn as one (blit_grid.h).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/image_services.h"
 #include "platform/pixel_ops.h"
+#include "platform/win32/blit_grid.h"
 #include "platform/window_services.h"
 
 PixelSurface activePixels;
@@ -18,6 +21,13 @@ PixelSurface activePixels;
 namespace {
 
 constexpr uint32_t opaqueBlack = 0xFF000000u;
+
+// A grid of at least this many tiles is composed off-screen and copied to a
+// window at once; fewer are copied one by one.
+constexpr int64_t composedGridTiles = 64;
+
+// Released pixel bitmaps at least this large are kept for reuse.
+constexpr int64_t spareBitmapPixels = int64_t{1} << 18;
 
 struct ImageSlot {
     HANDLE handle = nullptr;  // a DIB section (HBITMAP) or an icon
@@ -27,7 +37,15 @@ struct ImageSlot {
     uint32_t* pixels = nullptr;  // the DIB section's memory, rows top-down
     int32_t storedWidth = 0;     // the part held in memory (see setImageClip)
     int32_t storedHeight = 0;
+    // A large enlarged image keeps the picture it was enlarged from, so a
+    // grid of its copies can be drawn from that small picture (blit_grid.h).
+    std::shared_ptr<const std::vector<uint32_t>> original;
+    int32_t originalWidth = 0;
+    int32_t originalHeight = 0;
 };
+
+// Enlarged images at least this large keep their original picture.
+constexpr int64_t keepOriginalPixels = int64_t{1} << 16;
 
 std::vector<ImageSlot> imageTable;
 int32_t imageCount = 0;
@@ -46,6 +64,31 @@ HANDLE imageContextBitmap = nullptr;
 HDC blitContext = nullptr;
 HGDIOBJ blitContextPrevious = nullptr;
 HANDLE blitContextBitmap = nullptr;
+
+// The pixels of the open drawing when it is on an image. `activePixels`
+// mirrors them, except while a grid of copies is being collected: then it is
+// empty, so that a pixel set meanwhile first has the grid drawn.
+PixelSurface drawingPixels;
+BlitGrid pendingGrid;
+
+// The last large pixel bitmap released, kept so that enlarging every tile to
+// the screen's size reuses memory instead of mapping tens of megabytes anew.
+struct SpareBitmap {
+    HBITMAP bitmap = nullptr;
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+} spare;
+
+// The off-screen picture of a grid of copies bound for a window.
+struct ComposeBuffer {
+    HDC context = nullptr;
+    HGDIOBJ previous = nullptr;
+    HBITMAP bitmap = nullptr;
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+} compose;
 
 // Drawing state.
 int32_t targetKind = 0;
@@ -82,8 +125,8 @@ void growImageTable(int32_t slot) {
     imageTable.resize(static_cast<size_t>(imageCount) + 1);
 }
 
-// A black top-down 32-bit DIB section of width x height; null on failure.
-HBITMAP makePixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
+// A top-down 32-bit DIB section of width x height, and its pixels.
+HBITMAP createPixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
     *pixels = nullptr;
     if (width <= 0 || height <= 0) return nullptr;
     BITMAPINFO info = {};
@@ -100,9 +143,64 @@ HBITMAP makePixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
         return nullptr;
     }
     *pixels = static_cast<uint32_t*>(bits);
-    std::fill_n(*pixels, static_cast<size_t>(width) * static_cast<size_t>(height), opaqueBlack);
     return bitmap;
 }
+
+void deleteSpare() {
+    if (spare.bitmap) DeleteObject(spare.bitmap);
+    spare = SpareBitmap{};
+}
+
+// A pixel bitmap of width x height, the spare one when it has that size
+// (so no fresh memory need be faulted in). Its pixels are black when `black`
+// is asked for (a new DIB section starts zero-filled); otherwise the caller
+// writes every one of them.
+HBITMAP makePixelBitmap(int32_t width, int32_t height, bool black, uint32_t** pixels) {
+    if (spare.bitmap && spare.width == width && spare.height == height) {
+        HBITMAP bitmap = spare.bitmap;
+        *pixels = spare.pixels;
+        spare = SpareBitmap{};
+        if (black) std::fill_n(*pixels, static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+        return bitmap;
+    }
+    return createPixelBitmap(width, height, pixels);
+}
+
+// Deletes a pixel bitmap, or keeps it as the spare when it is large.
+void retirePixelBitmap(HANDLE bitmap, uint32_t* pixels, int32_t width, int32_t height) {
+    if (static_cast<int64_t>(width) * height >= spareBitmapPixels) {
+        deleteSpare();
+        spare = SpareBitmap{static_cast<HBITMAP>(bitmap), pixels, width, height};
+        return;
+    }
+    DeleteObject(bitmap);
+}
+
+void deleteComposeBuffer() {
+    if (compose.context) {
+        SelectObject(compose.context, compose.previous);
+        DeleteDC(compose.context);
+    }
+    if (compose.bitmap) DeleteObject(compose.bitmap);
+    compose = ComposeBuffer{};
+}
+
+bool prepareComposeBuffer(int32_t width, int32_t height) {
+    if (compose.bitmap && compose.width == width && compose.height == height) return true;
+    deleteComposeBuffer();
+    compose.bitmap = createPixelBitmap(width, height, &compose.pixels);
+    compose.context = compose.bitmap ? CreateCompatibleDC(nullptr) : nullptr;
+    compose.previous = compose.context ? SelectObject(compose.context, compose.bitmap) : nullptr;
+    if (!compose.previous) {
+        deleteComposeBuffer();
+        return false;
+    }
+    compose.width = width;
+    compose.height = height;
+    return true;
+}
+
+void flushGrid();
 
 void dropBlitContext() {
     if (!blitContext) return;
@@ -126,6 +224,7 @@ void deleteImageContext() {
 // selected elsewhere or deleted (a selected bitmap cannot be).
 void detachBitmap(HANDLE bitmap) {
     if (!bitmap) return;
+    if (pendingGrid.image == bitmap) flushGrid();
     if (blitContextBitmap == bitmap) dropBlitContext();
     if (imageContextBitmap == bitmap) {
         if (activeContext && activeContext == imageContext) endDrawing();
@@ -135,7 +234,10 @@ void detachBitmap(HANDLE bitmap) {
 
 void releaseSlot(ImageSlot& slot) {
     if (slot.handle) {
-        if (isBitmap(slot.handle)) {
+        if (slot.pixels) {
+            detachBitmap(slot.handle);
+            retirePixelBitmap(slot.handle, slot.pixels, slot.storedWidth, slot.storedHeight);
+        } else if (isBitmap(slot.handle)) {
             detachBitmap(slot.handle);
             DeleteObject(slot.handle);
         } else {
@@ -149,29 +251,16 @@ PixelView viewOf(const ImageSlot& slot) {
     return PixelView{slot.pixels, slot.storedWidth, slot.storedHeight, slot.storedWidth};
 }
 
-// Copies an image's pixels to (x, y) of the open drawing on an image.
-void copyToActivePixels(const ImageSlot& source, int32_t x, int32_t y) {
-    const PixelSurface& target = activePixels;
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(static_cast<int64_t>(x) + source.storedWidth, target.width);
-    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(y) + source.storedHeight, target.height);
-    if (left >= right || top >= bottom) return;
-    const size_t count = static_cast<size_t>(right - left);
-    const uint32_t* in = source.pixels + static_cast<size_t>(top - y) * static_cast<size_t>(source.storedWidth) +
-                         static_cast<size_t>(left - x);
-    uint32_t* out = target.pixels + static_cast<size_t>(top) * static_cast<size_t>(target.stride) +
-                    static_cast<size_t>(left);
-    for (int64_t row = top; row < bottom; ++row) {
-        // Tiles of a few pixels are common: copy those without a library call.
-        if (count <= 8) {
-            for (size_t i = 0; i < count; ++i) out[i] = in[i];
-        } else {
-            std::memmove(out, in, count * sizeof(uint32_t));
-        }
-        in += source.storedWidth;
-        out += target.stride;
+BlitTile tileOf(const ImageSlot& slot) {
+    BlitTile tile;
+    tile.stored = viewOf(slot);
+    if (slot.original) {
+        tile.original = PixelView{const_cast<uint32_t*>(slot.original->data()), slot.originalWidth,
+                                  slot.originalHeight, slot.originalWidth};
+        tile.fullWidth = slot.width;
+        tile.fullHeight = slot.height;
     }
+    return tile;
 }
 
 void blitBitmap(HANDLE bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -189,6 +278,52 @@ void blitBitmap(HANDLE bitmap, int32_t x, int32_t y, int32_t width, int32_t heig
         blitContextBitmap = bitmap;
     }
     BitBlt(activeContext, x, y, width, height, blitContext, 0, 0, SRCCOPY);
+}
+
+// Composes a grid that covers one rectangle off-screen and copies the part
+// inside the window in one go; false when it cannot.
+bool composeGridOntoWindow(const BlitGrid& grid, const BlitTile& tile) {
+    int64_t left, top, right, bottom;
+    if (!blitGridRectangle(grid, tile.stored.width, tile.stored.height, left, top, right, bottom)) return false;
+    RECT client;
+    if (!GetClientRect(targetWindow, &client)) return false;
+    left = std::max<int64_t>(left, client.left);
+    top = std::max<int64_t>(top, client.top);
+    right = std::min<int64_t>(right, client.right);
+    bottom = std::min<int64_t>(bottom, client.bottom);
+    if (left >= right || top >= bottom) return true;
+    const int32_t width = static_cast<int32_t>(right - left);
+    const int32_t height = static_cast<int32_t>(bottom - top);
+    if (!prepareComposeBuffer(width, height)) return false;
+    drawBlitGrid(grid, tile, PixelView{compose.pixels, width, height, width}, static_cast<int32_t>(left),
+                 static_cast<int32_t>(top));
+    BitBlt(activeContext, static_cast<int32_t>(left), static_cast<int32_t>(top), width, height, compose.context, 0,
+           0, SRCCOPY);
+    return true;
+}
+
+// Draws the collected grid of copies, if any.
+void flushGrid() {
+    if (!pendingGrid.image) return;
+    const BlitGrid grid = pendingGrid;
+    pendingGrid = BlitGrid{};
+    activePixels = drawingPixels;
+    const ImageSlot* source = slotHolding(const_cast<void*>(grid.image));
+    if (!activeContext || !source || !source->pixels) return;
+    const BlitTile tile = tileOf(*source);
+    if (drawingPixels.pixels) {
+        drawBlitGrid(grid, tile,
+                     PixelView{drawingPixels.pixels, drawingPixels.width, drawingPixels.height, drawingPixels.stride}, 0,
+                     0);
+        return;
+    }
+    if (blitGridTileCount(grid) >= composedGridTiles && composeGridOntoWindow(grid, tile)) return;
+    const int64_t count = blitGridTileCount(grid);
+    for (int64_t i = 0; i < count; ++i) {
+        int32_t x, y;
+        blitGridTilePosition(grid, i, x, y);
+        blitBitmap(source->handle, x, y, source->storedWidth, source->storedHeight);
+    }
 }
 
 }  // namespace
@@ -213,7 +348,7 @@ ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
     ImageSlot& image = imageTable[static_cast<size_t>(slot)];
     releaseSlot(image);
     uint32_t* pixels = nullptr;
-    HBITMAP bitmap = makePixelBitmap(width, height, &pixels);
+    HBITMAP bitmap = makePixelBitmap(width, height, true, &pixels);
     if (!bitmap) return nullptr;
     BITMAP description = {};
     GetObjectA(bitmap, sizeof description, &description);
@@ -228,6 +363,8 @@ ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
 }
 
 DrawingTarget imageTarget() {
+    // The old image context goes; a drawing still open on it ends first.
+    if (activeContext && activeContext == imageContext) endDrawing();
     deleteImageContext();
     ImageSlot* image = slotAt(currentImage);
     if (!image || !isBitmap(image->handle)) return DrawingTarget{};
@@ -271,7 +408,8 @@ intptr_t beginDrawing(const DrawingTarget& target) {
     if (target.kind == 2) {
         if (const ImageSlot* image = slotHolding(imageContextBitmap)) {
             GdiFlush();
-            activePixels = PixelSurface{image->pixels, image->storedWidth, image->storedHeight, image->storedWidth};
+            drawingPixels = PixelSurface{image->pixels, image->storedWidth, image->storedHeight, image->storedWidth};
+            activePixels = drawingPixels;
         }
     }
     return reinterpret_cast<intptr_t>(context);
@@ -279,9 +417,11 @@ intptr_t beginDrawing(const DrawingTarget& target) {
 
 void endDrawing() {
     if (!activeContext) return;
+    flushGrid();
     HDC context = activeContext;
     activeContext = nullptr;
     activePixels = PixelSurface{};
+    drawingPixels = PixelSurface{};
     SelectObject(context, previousBrush);
     SelectObject(context, previousPen);
     if (colourBrush) DeleteObject(colourBrush);
@@ -300,7 +440,15 @@ void endDrawing() {
 }
 
 void setPixelSlow(int32_t x, int32_t y, int32_t colour) {
-    if (activeContext) SetPixelV(activeContext, x, y, static_cast<COLORREF>(colour));
+    if (!activeContext) return;
+    if (pendingGrid.image) {
+        flushGrid();
+        if (activePixels.pixels) {
+            setPixel(x, y, colour);
+            return;
+        }
+    }
+    SetPixelV(activeContext, x, y, static_cast<COLORREF>(colour));
 }
 
 void setImageClip(int32_t width, int32_t height) {
@@ -320,7 +468,7 @@ ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
     const int32_t storedWidth = clipWidth > 0 ? std::min(width, clipWidth) : width;
     const int32_t storedHeight = clipHeight > 0 ? std::min(height, clipHeight) : height;
     uint32_t* pixels = nullptr;
-    HBITMAP bitmap = makePixelBitmap(storedWidth, storedHeight, &pixels);
+    HBITMAP bitmap = makePixelBitmap(storedWidth, storedHeight, false, &pixels);
     if (bitmap)
         scalePixels(viewOf(old), PixelView{pixels, storedWidth, storedHeight, storedWidth}, width, height);
 
@@ -333,9 +481,18 @@ ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
         image->pixels = pixels;
         image->storedWidth = storedWidth;
         image->storedHeight = storedHeight;
+        // Only for an enlargement by two or more: each line then serves
+        // several rows, while at the same size reading it back is as cheap.
+        if (old.storedWidth == old.width && old.storedHeight == old.height && width >= 2 * old.width &&
+            height >= 2 * old.height && static_cast<int64_t>(storedWidth) * storedHeight >= keepOriginalPixels) {
+            image->original = std::make_shared<const std::vector<uint32_t>>(
+                old.pixels, old.pixels + static_cast<size_t>(old.width) * static_cast<size_t>(old.height));
+            image->originalWidth = old.width;
+            image->originalHeight = old.height;
+        }
     }
     currentImage = slot;
-    DeleteObject(old.handle);
+    retirePixelBitmap(old.handle, old.pixels, old.storedWidth, old.storedHeight);
     return bitmap;
 }
 
@@ -350,16 +507,24 @@ ImageHandle imageHandle(int32_t slot) {
 }
 
 void blitImage(ImageHandle handle, int32_t x, int32_t y) {
+    // The next copy along a grid's row: counted and nothing else (a grid is
+    // only collected while a drawing is open).
+    if (extendBlitGridRow(pendingGrid, handle, x, y)) return;
     if (!activeContext || !handle) return;
-    if (const ImageSlot* image = slotHolding(handle)) {
-        if (image->pixels && activePixels.pixels && image->handle != imageContextBitmap) {
-            copyToActivePixels(*image, x, y);
-            return;
-        }
-        if (image->pixels) {
-            blitBitmap(handle, x, y, image->storedWidth, image->storedHeight);
-            return;
-        }
+    const ImageSlot* image = slotHolding(handle);
+    // Copies of one of this layer's pixel images are collected while they
+    // form a grid, and drawn when anything else happens.
+    if (image && image->pixels && handle != imageContextBitmap && (drawingPixels.pixels || targetKind == 1)) {
+        if (extendBlitGrid(pendingGrid, handle, x, y)) return;
+        flushGrid();
+        startBlitGrid(pendingGrid, handle, x, y);
+        activePixels = PixelSurface{};
+        return;
+    }
+    flushGrid();
+    if (image && image->pixels) {
+        blitBitmap(handle, x, y, image->storedWidth, image->storedHeight);
+        return;
     }
     if (isBitmap(handle)) {
         BITMAP description = {};
@@ -421,6 +586,7 @@ void setTextPosition(int32_t x, int32_t y) {
 
 void writeText(const std::string& text) {
     if (!activeContext || text.empty()) return;
+    flushGrid();
     TextOutA(activeContext, 0, 0, text.c_str(), static_cast<int>(text.size()));
     // Later direct pixel copies must not overtake GDI's batched drawing.
     if (activePixels.pixels) GdiFlush();
@@ -489,11 +655,14 @@ void freeAllImages() {
     deleteImageContext();
     dropBlitContext();
     for (ImageSlot& slot : imageTable) releaseSlot(slot);
+    deleteSpare();
+    deleteComposeBuffer();
     currentImage = -1;
 }
 
 void fillWindowBlack(WindowHandle window) {
     if (!window) return;
+    flushGrid();
     HWND handle = static_cast<HWND>(window);
     HDC context = GetDC(handle);
     if (!context) return;
