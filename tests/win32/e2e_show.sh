@@ -36,6 +36,7 @@ start_show() {
 # $1: screenshot name; the record-0 tiling at zoom $2, skipping box $3.
 expect_tiling() {
   import -window root "$E2E_DIR/$1.png"
+  [ -n "${E2E_SCREENSHOTS:-}" ] && cp "$E2E_DIR/$1.png" "$E2E_SCREENSHOTS/show-$1.png"
   python3 "$compare" tiling "$E2E_DIR/$1.png" "$(woven_tile 0)" "$2" --skip-top-right "${3:-0x0}" ||
     fail "$1: the screen is not record 0 tiled at zoom $2"
 }
