@@ -96,6 +96,18 @@ xdotool key --delay 150 Tab Tab Tab Tab Tab space Tab Right Right Right \
 expect_ended "OK by keyboard"
 expect_stored 0 0 7 30
 
+note "Help with no help file in the install folder shows nothing; the dialog carries on"
+open_dialog
+windows_before=$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)
+click 345 280   # Help
+sleep 1
+wait_exit "$dialog" 0
+[ "$exit_code" = running ] || fail "Help ended the dialog"
+[ "$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)" = "$windows_before" ] ||
+  fail "Help without a help file opened a window"
+cancel_button
+expect_ended "Cancel after Help"
+
 note "the About tab shows the banner and the text; Cancel from there"
 open_dialog
 click 92 26   # the "About" tab
