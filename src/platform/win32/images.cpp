@@ -71,14 +71,17 @@ HANDLE blitContextBitmap = nullptr;
 PixelSurface drawingPixels;
 BlitGrid pendingGrid;
 
-// The last large pixel bitmap released, kept so that enlarging every tile to
-// the screen's size reuses memory instead of mapping tens of megabytes anew.
+// The last large pixel bitmaps released, kept so that enlarging every tile
+// to the screen's size reuses memory instead of faulting in tens of
+// megabytes anew. Two: a large woven tile released meanwhile does not push
+// out the screen-sized one.
 struct SpareBitmap {
     HBITMAP bitmap = nullptr;
     uint32_t* pixels = nullptr;
     int32_t width = 0;
     int32_t height = 0;
-} spare;
+};
+SpareBitmap spares[2];  // the newest first
 
 // The off-screen picture of a grid of copies bound for a window.
 struct ComposeBuffer {
@@ -146,17 +149,20 @@ HBITMAP createPixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
     return bitmap;
 }
 
-void deleteSpare() {
-    if (spare.bitmap) DeleteObject(spare.bitmap);
-    spare = SpareBitmap{};
+void deleteSpares() {
+    for (SpareBitmap& spare : spares) {
+        if (spare.bitmap) DeleteObject(spare.bitmap);
+        spare = SpareBitmap{};
+    }
 }
 
-// A pixel bitmap of width x height, the spare one when it has that size
-// (so no fresh memory need be faulted in). Its pixels are black when `black`
-// is asked for (a new DIB section starts zero-filled); otherwise the caller
+// A pixel bitmap of width x height, a spare one when one has that size (so
+// no fresh memory need be faulted in). Its pixels are black when `black` is
+// asked for (a new DIB section starts zero-filled); otherwise the caller
 // writes every one of them.
 HBITMAP makePixelBitmap(int32_t width, int32_t height, bool black, uint32_t** pixels) {
-    if (spare.bitmap && spare.width == width && spare.height == height) {
+    for (SpareBitmap& spare : spares) {
+        if (!spare.bitmap || spare.width != width || spare.height != height) continue;
         HBITMAP bitmap = spare.bitmap;
         *pixels = spare.pixels;
         spare = SpareBitmap{};
@@ -166,11 +172,13 @@ HBITMAP makePixelBitmap(int32_t width, int32_t height, bool black, uint32_t** pi
     return createPixelBitmap(width, height, pixels);
 }
 
-// Deletes a pixel bitmap, or keeps it as the spare when it is large.
+// Deletes a pixel bitmap, or keeps it as a spare when it is large (the
+// oldest spare then goes).
 void retirePixelBitmap(HANDLE bitmap, uint32_t* pixels, int32_t width, int32_t height) {
     if (static_cast<int64_t>(width) * height >= spareBitmapPixels) {
-        deleteSpare();
-        spare = SpareBitmap{static_cast<HBITMAP>(bitmap), pixels, width, height};
+        if (spares[1].bitmap) DeleteObject(spares[1].bitmap);
+        spares[1] = spares[0];
+        spares[0] = SpareBitmap{static_cast<HBITMAP>(bitmap), pixels, width, height};
         return;
     }
     DeleteObject(bitmap);
@@ -655,7 +663,7 @@ void freeAllImages() {
     deleteImageContext();
     dropBlitContext();
     for (ImageSlot& slot : imageTable) releaseSlot(slot);
-    deleteSpare();
+    deleteSpares();
     deleteComposeBuffer();
     currentImage = -1;
 }
