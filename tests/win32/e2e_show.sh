@@ -64,6 +64,18 @@ reg_set "Tartan Delay" 60
 start_show
 show=$E2E_LAST_PID
 expect_tiling zoom3 3
+note "holding a picture costs little processor time (the pointer is polled every few milliseconds)"
+program_pid=$(pgrep -P "$show" | head -n 1)
+[ -n "$program_pid" ] && tr '\0' ' ' <"/proc/$program_pid/cmdline" | grep -q 'Plaidwick.scr' ||
+  fail "the show's process was not found"
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$program_pid/stat"; }
+before=$(cpu_ticks)
+sleep 2
+used=$(($(cpu_ticks) - before))
+hz=$(getconf CLK_TCK)
+echo "processor time over 2 s of holding: $used ticks of $((2 * hz))"
+[ "$used" -lt $((2 * hz / 4)) ] || fail "holding a picture used $used of $((2 * hz)) ticks"
+
 note "keys and clicks do not end the show; a pointer move does, with code 0"
 xdotool key space
 xdotool click 1

@@ -180,6 +180,20 @@ TEST_F(Images, BlitOntoAWindowIsClippedByTheWindow) {
     EXPECT_EQ(windowPixel(window, 19, 20), black);
 }
 
+TEST_F(Images, PixelsSetOnAWindowGoThroughItsContext) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 40, 30, stylePopup, ""));
+    ASSERT_TRUE(window);
+    fillWindowBlack(window);
+    ASSERT_NE(beginDrawing(windowTarget()), 0);
+    setPixel(3, 4, colourOf(10, 200, 30));
+    setPixel(39, 29, colourOf(250, 0, 250));
+    setPixel(40, 5, colourOf(255, 255, 255));  // outside: ignored
+    endDrawing();
+    EXPECT_EQ(windowPixel(window, 3, 4), rgb(10, 200, 30));
+    EXPECT_EQ(windowPixel(window, 39, 29), rgb(250, 0, 250));
+    EXPECT_EQ(windowPixel(window, 4, 4), black);
+}
+
 TEST_F(Images, DrawingCallsWithoutAnOpenDrawingDoNothing) {
     EXPECT_EQ(textWidth("Abercrombie D"), 0);
     setDrawColour(255, 0, 0);
