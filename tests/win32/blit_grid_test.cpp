@@ -96,19 +96,11 @@ TEST(BlitGrid, DrawnGridEqualsCopyingEveryTileInTurn) {
         drawBlitGrid(grid, plainTile(tile.view()), drawn.view(), 0, 0);
         EXPECT_EQ(drawn.pixels, expected.pixels) << c.name;
 
-        // The same grid drawn into a window onto part of the target.
-        Picture part = pattern(20, 11, 1);
-        Picture partExpected = part;
-        for (int32_t y = 0; y < part.height; ++y)
-            for (int32_t x = 0; x < part.width; ++x)
-                partExpected.pixels[static_cast<size_t>(y * part.width + x)] =
-                    expected.pixels[static_cast<size_t>((y + 9) * 43 + x + 13)];
-        Picture partSource = pattern(43, 31, 1);
-        for (int32_t y = 0; y < part.height; ++y)
-            for (int32_t x = 0; x < part.width; ++x)
-                part.pixels[static_cast<size_t>(y * part.width + x)] =
-                    partSource.pixels[static_cast<size_t>((y + 9) * 43 + x + 13)];
+        // Drawn into a part of the target standing for its pixel (13, 9).
+        Picture part{20, 11, std::vector<uint32_t>(20 * 11, 0)};
         drawBlitGrid(grid, plainTile(tile.view()), part.view(), 13, 9);
+        Picture partExpected{20, 11, std::vector<uint32_t>(20 * 11, 0)};
+        for (const Position& p : positions) referenceCopy(tile, partExpected, p.x - 13, p.y - 9);
         EXPECT_EQ(part.pixels, partExpected.pixels) << c.name << " (offset)";
     }
 }

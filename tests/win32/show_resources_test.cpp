@@ -136,18 +136,4 @@ TEST_F(ShowCycle, WindowShowsTheWovenTileRepeatedAtTheZoom) {
     }
 }
 
-TEST_F(ShowCycle, ZoomBelowOneIsDrawnAsOne) {
-    saverSettings().showNames = 0;
-    const ShowCanvas canvas{canvasWidth, canvasHeight, showTarget};
-    saverSettings().zoom = 1;
-    drawTartan(5, canvas);
-    const std::vector<uint32_t> atOne = windowPixels(window, canvasWidth, canvasHeight);
-    for (int16_t zoom : {0, -4}) {
-        fillWindowBlack(window);
-        saverSettings().zoom = zoom;
-        drawTartan(5, canvas);
-        EXPECT_EQ(windowPixels(window, canvasWidth, canvasHeight), atOne) << "zoom " << zoom;
-    }
-}
-
 }  // namespace
