@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config python3 googletest
   libgtk-3-dev fonts-dejavu-core
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick
 )
 # The help viewer is optional: Help does nothing without it.
