@@ -12,7 +12,14 @@
 namespace {
 
 // The pointer is polled this often while a picture is held.
-constexpr int pollIntervalMs = 5;
+constexpr int pollIntervalMs = 10;
+
+// A tile narrower or lower than this is first repeated into a block of whole
+// tiles at least this large, so that covering the screen takes a few thousand
+// copies rather than a million (a 2 by 4 tile on a 3840 by 2160 screen).
+constexpr int32_t minimumBlock = 256;
+// The image slot that holds such a block.
+constexpr int32_t blockSlot = 2;
 
 // The zoom as used: a hand-edited value below 1 would stop the tiling from
 // advancing, so it counts as 1.
@@ -21,13 +28,35 @@ int32_t effectiveZoom() {
     return zoom < 1 ? 1 : zoom;
 }
 
-// Copies the enlarged tile over the canvas in a grid from the top-left corner.
+// Copies image `slot` over an area in a grid from its top-left corner.
+// Positions are kept in 32 bits so that every step advances and the tiling
+// always ends, whatever the zoom.
+void tileArea(int32_t slot, int32_t width, int32_t height, int32_t stepX, int32_t stepY) {
+    for (int32_t y = 0; y < height; y += stepY)
+        for (int32_t x = 0; x < width; x += stepX) blitImage(imageHandle(slot), x, y);
+}
+
+// Repeats the enlarged tile (slot 0) into a block of whole tiles at least
+// minimumBlock pixels each way; the block's slot, or slot 0 when the tile is
+// large enough or the block cannot be made.
+int32_t blockOfTiles(int32_t& stepX, int32_t& stepY) {
+    if (stepX >= minimumBlock && stepY >= minimumBlock) return 0;
+    const int32_t across = (minimumBlock + stepX - 1) / stepX;
+    const int32_t down = (minimumBlock + stepY - 1) / stepY;
+    if (!makeImage(blockSlot, across * stepX, down * stepY)) return 0;
+    if (!beginDrawing(imageTarget())) return 0;
+    tileArea(0, across * stepX, down * stepY, stepX, stepY);
+    endDrawing();
+    stepX *= across;
+    stepY *= down;
+    return blockSlot;
+}
+
+// Covers the canvas with the enlarged tile in a grid from the top-left corner.
 void tileScreen(const ShowCanvas& canvas, int32_t stepX, int32_t stepY) {
+    const int32_t slot = blockOfTiles(stepX, stepY);
     if (!beginDrawing(canvas.target())) return;
-    // Positions are kept in 32 bits so that every step advances and the
-    // tiling always ends, whatever the zoom.
-    for (int32_t y = 0; y < canvas.height; y += stepY)
-        for (int32_t x = 0; x < canvas.width; x += stepX) blitImage(imageHandle(0), x, y);
+    tileArea(slot, canvas.width, canvas.height, stepX, stepY);
     endDrawing();
 }
 

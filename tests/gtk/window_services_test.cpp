@@ -337,7 +337,6 @@ TEST_F(WindowServices, DraggingASliderReportsEveryStep) {
 TEST_F(WindowServices, ThePointerIsReadInScreenPixelsAndCanBeHiddenOverNewWindows) {
     if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
     ASSERT_EQ(std::system("xdotool mousemove 123 45"), 0);
-    sleepMilliseconds(50);  // a reading may be reused for a few milliseconds
     int32_t x = -1;
     int32_t y = -1;
     ASSERT_TRUE(cursorPosition(x, y));

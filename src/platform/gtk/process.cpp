@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <gdk/gdkx.h>
+
 #include "platform/gtk/gtk_backend.h"
 #include "platform/process_services.h"
 
@@ -91,24 +93,32 @@ void sleepMilliseconds(int milliseconds) {
 void exitProcess() { std::exit(0); }
 
 bool cursorPosition(int32_t& x, int32_t& y) {
-    // Each reading is a round trip to the X server. The show asks every few
-    // milliseconds while it holds a picture; a reading at most this old is
-    // as good to it and keeps the held picture nearly free.
-    constexpr uint32_t freshForMs = 40;
-    static bool known = false;
-    static uint32_t readAt = 0;
-    static gint lastX = 0;
-    static gint lastY = 0;
-    const uint32_t now = tickCount();
-    if (!known || now - readAt >= freshForMs) {
-        GdkDevice* pointer = pointerDevice();
-        if (!pointer) return false;
-        gdk_device_get_position(pointer, nullptr, &lastX, &lastY);
-        known = true;
-        readAt = now;
+    // On X11 one core-protocol query is the cheapest reading, which matters
+    // because the show polls the pointer a hundred times a second.
+    GdkDisplay* display = gdk_display_get_default();
+    if (display && GDK_IS_X11_DISPLAY(display)) {
+        Display* xdisplay = gdk_x11_display_get_xdisplay(display);
+        Window root = 0;
+        Window child = 0;
+        int rootX = 0;
+        int rootY = 0;
+        int winX = 0;
+        int winY = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(xdisplay, DefaultRootWindow(xdisplay), &root, &child, &rootX, &rootY,
+                          &winX, &winY, &mask)) {
+            x = rootX;
+            y = rootY;
+            return true;
+        }
     }
-    x = lastX;
-    y = lastY;
+    GdkDevice* pointer = pointerDevice();
+    if (!pointer) return false;
+    gint px = 0;
+    gint py = 0;
+    gdk_device_get_position(pointer, nullptr, &px, &py);
+    x = px;
+    y = py;
     return true;
 }
 
@@ -127,17 +137,4 @@ int32_t screenHeight() {
     return screenArea(area) ? area.height : 0;
 }
 
-void serviceWindowEvents() {
-    // The show calls this between pointer polls, every few milliseconds while
-    // it holds a picture; looking at the window system's queue that often
-    // would cost more than the polls themselves, and a few tens of
-    // milliseconds are soon enough for repaints and the like.
-    constexpr uint32_t serviceIntervalMs = 40;
-    static bool serviced = false;
-    static uint32_t lastService = 0;
-    const uint32_t now = tickCount();
-    if (serviced && now - lastService < serviceIntervalMs) return;
-    serviced = true;
-    lastService = now;
-    gtkbackend::dispatchQueuedWithoutEvents();
-}
+void serviceWindowEvents() { gtkbackend::dispatchQueuedWithoutEvents(); }
