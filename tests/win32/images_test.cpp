@@ -134,6 +134,81 @@ TEST_F(Images, AnEnlargedImageKeepsOnlyWhatTheClipCanShow) {
     EXPECT_EQ(big.back(), rgb(10, 20, 30));
 }
 
+// The section of a released large image is reused for a later enlargement
+// that fits in it; rows are then further apart than the image is wide, and
+// what is copied is still exactly the enlargement's own blocks.
+TEST_F(Images, EnlargementInAReusedLargerSectionShowsOnlyItsOwnBlocks) {
+    paintImage(0, 600, 500, colourOf(9, 9, 9));
+    ImageHandle large = imageHandle(0);
+    ASSERT_TRUE(scaleImage(0, 600, 500));  // releases the 600 x 500 original
+    const int32_t colours[4] = {colourOf(255, 0, 0), colourOf(0, 255, 0), colourOf(0, 0, 255),
+                                colourOf(255, 255, 0)};
+    const uint32_t words[4] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255), rgb(255, 255, 0)};
+    ASSERT_TRUE(makeImage(0, 2, 2));
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    for (int i = 0; i < 4; ++i) setPixel(i % 2, i / 2, colours[i]);
+    endDrawing();
+    ImageHandle scaled = scaleImage(0, 560, 480);
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(scaled, large) << "the released large section was not reused";
+
+    const uint32_t ground = rgb(1, 2, 3);
+    paintImage(1, 700, 600, colourOf(1, 2, 3));
+    imageHandle(1);
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    blitImage(scaled, 10, 20);
+    endDrawing();
+    int32_t w, h;
+    const std::vector<uint32_t> pixels = bitmapPixels(imageHandle(1), w, h);
+    ASSERT_EQ(w, 700);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const bool inside = x >= 10 && x < 570 && y >= 20 && y < 500;
+            const uint32_t expected = inside ? words[((y - 20) / 240) * 2 + (x - 10) / 280] : ground;
+            ASSERT_EQ(pixels[static_cast<size_t>(y * w + x)], expected) << x << "," << y;
+        }
+
+    // Onto a window, through GDI: the same edges.
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 640, 520, stylePopup, ""));
+    ASSERT_TRUE(window);
+    fillWindowBlack(window);
+    ASSERT_NE(beginDrawing(windowTarget()), 0);
+    blitImage(scaled, 10, 20);
+    endDrawing();
+    EXPECT_EQ(windowPixel(window, 10, 20), words[0]);
+    EXPECT_EQ(windowPixel(window, 569, 20), words[1]);
+    EXPECT_EQ(windowPixel(window, 569, 499), words[3]);
+    EXPECT_EQ(windowPixel(window, 570, 499), black);
+    EXPECT_EQ(windowPixel(window, 569, 500), black);
+
+    freeAllImages();
+    EXPECT_EQ(GetObjectType(large), 0u) << "the section was not deleted";
+}
+
+// Copies, text and pixels drawn on an image land in the order they are drawn.
+TEST_F(Images, CopiesTextAndPixelsOnAnImageLandInTheOrderDrawn) {
+    paintImage(0, 8, 8, colourOf(255, 0, 0));
+    ASSERT_TRUE(makeImage(1, 80, 24));
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    setDrawingFlags(2);
+    setDrawColour(0, 0, 0);
+    setTextPosition(0, 0);
+    writeText("MMMMMM");                 // black on a white cell
+    blitImage(imageHandle(0), 0, 0);     // over the start of the text
+    setPixel(1, 1, colourOf(0, 255, 0)); // over the copy
+    endDrawing();
+    int32_t w, h;
+    const std::vector<uint32_t> pixels = bitmapPixels(imageHandle(1), w, h);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            ASSERT_EQ(pixels[static_cast<size_t>(y * w + x)], (x == 1 && y == 1) ? rgb(0, 255, 0) : rgb(255, 0, 0))
+                << x << "," << y;
+    int whites = 0;
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 8; x < w; ++x) whites += pixels[static_cast<size_t>(y * w + x)] == white;
+    EXPECT_GT(whites, 0) << "the text beside the copy is gone";
+}
+
 TEST_F(Images, ScalingAnEmptySlotOrToNothingLeavesNoImage) {
     EXPECT_FALSE(scaleImage(5, 10, 10));
     ASSERT_TRUE(makeImage(0, 3, 3));

@@ -1,19 +1,19 @@
 // Numbered images and drawing on the Win32 graphics service (GDI).
 //
 // Images are top-down 32-bit DIB sections, so the weave's per-pixel writes
-// are plain memory stores through `activePixels`, enlargement is exact
-// pixel replication, and copies between images need no GDI call. Copies of
-// one image laid out as a grid are collected and drawn as one (blit_grid.h).
+// are plain memory stores through `activePixels`, enlargement is exact pixel
+// replication, and a copy of one image onto another is a row-by-row memory
+// copy. Copies onto a window go through BitBlt.
 #include <windows.h>
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "platform/image_services.h"
 #include "platform/pixel_ops.h"
-#include "platform/win32/blit_grid.h"
 #include "platform/window_services.h"
 
 PixelSurface activePixels;
@@ -22,30 +22,33 @@ namespace {
 
 constexpr uint32_t opaqueBlack = 0xFF000000u;
 
-// A grid of at least this many tiles is composed off-screen and copied to a
-// window at once; fewer are copied one by one.
-constexpr int64_t composedGridTiles = 64;
-
-// Released pixel bitmaps at least this large are kept for reuse.
-constexpr int64_t spareBitmapPixels = int64_t{1} << 18;
-
-struct ImageSlot {
-    HANDLE handle = nullptr;  // a DIB section (HBITMAP) or an icon
-    int32_t width = 0;        // the size the image stands for, used for placement
+// A top-down 32-bit DIB section and its pixel memory.
+struct PixelSection {
+    HBITMAP bitmap = nullptr;
+    uint32_t* pixels = nullptr;
+    int32_t width = 0;  // also the row stride, in pixels
     int32_t height = 0;
-    uint16_t bitDepth = 0;
-    uint32_t* pixels = nullptr;  // the DIB section's memory, rows top-down
-    int32_t storedWidth = 0;     // the part held in memory (see setImageClip)
-    int32_t storedHeight = 0;
-    // A large enlarged image keeps the picture it was enlarged from, so a
-    // grid of its copies can be drawn from that small picture (blit_grid.h).
-    std::shared_ptr<const std::vector<uint32_t>> original;
-    int32_t originalWidth = 0;
-    int32_t originalHeight = 0;
 };
 
-// Enlarged images at least this large keep their original picture.
-constexpr int64_t keepOriginalPixels = int64_t{1} << 16;
+int64_t areaOf(const PixelSection& section) { return static_cast<int64_t>(section.width) * section.height; }
+
+struct ImageSlot {
+    PixelSection section;     // null bitmap when the slot is empty
+    int32_t width = 0;        // the full size the image stands for, used for placement
+    int32_t height = 0;
+    uint16_t bitDepth = 0;
+    int32_t storedWidth = 0;  // the part held in memory: min(full, clip), top-left
+    int32_t storedHeight = 0;
+};
+
+// A released section at least this large is kept as the spare.
+constexpr int64_t spareMinimumPixels = int64_t{1} << 18;
+
+// The largest large section released so far, kept so that enlarging each
+// tartan's tile to the screen's size writes into memory already in place
+// instead of faulting in tens of megabytes anew. An enlargement takes it when
+// its stored part fits (the rows are then `spare.width` apart).
+PixelSection spare;
 
 std::vector<ImageSlot> imageTable;
 int32_t imageCount = 0;
@@ -57,41 +60,7 @@ int32_t clipHeight = 0;
 // The one image context: a memory context with the current image selected.
 HDC imageContext = nullptr;
 HGDIOBJ imageContextPrevious = nullptr;
-HANDLE imageContextBitmap = nullptr;
-
-// A memory context kept with the last bitmap copied to a window, so that
-// tiling a screen does not make a context per tile.
-HDC blitContext = nullptr;
-HGDIOBJ blitContextPrevious = nullptr;
-HANDLE blitContextBitmap = nullptr;
-
-// The pixels of the open drawing when it is on an image. `activePixels`
-// mirrors them, except while a grid of copies is being collected: then it is
-// empty, so that a pixel set meanwhile first has the grid drawn.
-PixelSurface drawingPixels;
-BlitGrid pendingGrid;
-
-// The last large pixel bitmaps released, kept so that enlarging every tile
-// to the screen's size reuses memory instead of faulting in tens of
-// megabytes anew. Two: a large woven tile released meanwhile does not push
-// out the screen-sized one.
-struct SpareBitmap {
-    HBITMAP bitmap = nullptr;
-    uint32_t* pixels = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-};
-SpareBitmap spares[2];  // the newest first
-
-// The off-screen picture of a grid of copies bound for a window.
-struct ComposeBuffer {
-    HDC context = nullptr;
-    HGDIOBJ previous = nullptr;
-    HBITMAP bitmap = nullptr;
-    uint32_t* pixels = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-} compose;
+HBITMAP imageContextBitmap = nullptr;
 
 // Drawing state.
 int32_t targetKind = 0;
@@ -105,20 +74,18 @@ HGDIOBJ previousBrush = nullptr;
 HGDIOBJ previousPen = nullptr;
 HBRUSH baseBrush = nullptr;
 HPEN basePen = nullptr;
-
-bool isBitmap(HANDLE handle) { return handle && GetObjectType(handle) == OBJ_BITMAP; }
+// The pixels of the open drawing when it is on an image.
+PixelView drawingPixels;
 
 ImageSlot* slotAt(int32_t slot) {
     if (slot < 0 || static_cast<size_t>(slot) >= imageTable.size()) return nullptr;
     return &imageTable[static_cast<size_t>(slot)];
 }
 
-ImageSlot* slotHolding(HANDLE handle) {
+ImageSlot* slotHolding(ImageHandle handle) {
     if (!handle) return nullptr;
-    if (ImageSlot* current = slotAt(currentImage))
-        if (current->handle == handle) return current;
     for (ImageSlot& slot : imageTable)
-        if (slot.handle == handle) return &slot;
+        if (slot.section.bitmap == handle) return &slot;
     return nullptr;
 }
 
@@ -128,10 +95,9 @@ void growImageTable(int32_t slot) {
     imageTable.resize(static_cast<size_t>(imageCount) + 1);
 }
 
-// A top-down 32-bit DIB section of width x height, and its pixels.
-HBITMAP createPixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
-    *pixels = nullptr;
-    if (width <= 0 || height <= 0) return nullptr;
+// A new DIB section of width x height; its pixels start zero-filled (black).
+PixelSection createSection(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return PixelSection{};
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -143,80 +109,37 @@ HBITMAP createPixelBitmap(int32_t width, int32_t height, uint32_t** pixels) {
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap || !bits) {
         if (bitmap) DeleteObject(bitmap);
-        return nullptr;
+        return PixelSection{};
     }
-    *pixels = static_cast<uint32_t*>(bits);
-    return bitmap;
+    return PixelSection{bitmap, static_cast<uint32_t*>(bits), width, height};
 }
 
-void deleteSpares() {
-    for (SpareBitmap& spare : spares) {
+// A section holding at least width x height pixels whose contents the
+// caller overwrites. A large one is the spare when it fits in it; a new
+// large one is made at the clip's size, which every later enlargement fits,
+// so the show faults in such memory once rather than whenever a tile needs
+// more than the last.
+PixelSection sectionToOverwrite(int32_t width, int32_t height) {
+    if (static_cast<int64_t>(width) * height < spareMinimumPixels) return createSection(width, height);
+    if (spare.bitmap && width <= spare.width && height <= spare.height) {
+        const PixelSection taken = spare;
+        spare = PixelSection{};
+        return taken;
+    }
+    if (clipWidth >= width && clipHeight >= height) return createSection(clipWidth, clipHeight);
+    return createSection(width, height);
+}
+
+// Deletes a released section, or keeps it as the spare when it is large and
+// larger than the spare (which is then deleted).
+void retireSection(const PixelSection& section) {
+    if (!section.bitmap) return;
+    if (areaOf(section) >= spareMinimumPixels && areaOf(section) > areaOf(spare)) {
         if (spare.bitmap) DeleteObject(spare.bitmap);
-        spare = SpareBitmap{};
-    }
-}
-
-// A pixel bitmap of width x height, a spare one when one has that size (so
-// no fresh memory need be faulted in). Its pixels are black when `black` is
-// asked for (a new DIB section starts zero-filled); otherwise the caller
-// writes every one of them.
-HBITMAP makePixelBitmap(int32_t width, int32_t height, bool black, uint32_t** pixels) {
-    for (SpareBitmap& spare : spares) {
-        if (!spare.bitmap || spare.width != width || spare.height != height) continue;
-        HBITMAP bitmap = spare.bitmap;
-        *pixels = spare.pixels;
-        spare = SpareBitmap{};
-        if (black) std::fill_n(*pixels, static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
-        return bitmap;
-    }
-    return createPixelBitmap(width, height, pixels);
-}
-
-// Deletes a pixel bitmap, or keeps it as a spare when it is large (the
-// oldest spare then goes).
-void retirePixelBitmap(HANDLE bitmap, uint32_t* pixels, int32_t width, int32_t height) {
-    if (static_cast<int64_t>(width) * height >= spareBitmapPixels) {
-        if (spares[1].bitmap) DeleteObject(spares[1].bitmap);
-        spares[1] = spares[0];
-        spares[0] = SpareBitmap{static_cast<HBITMAP>(bitmap), pixels, width, height};
+        spare = section;
         return;
     }
-    DeleteObject(bitmap);
-}
-
-void deleteComposeBuffer() {
-    if (compose.context) {
-        SelectObject(compose.context, compose.previous);
-        DeleteDC(compose.context);
-    }
-    if (compose.bitmap) DeleteObject(compose.bitmap);
-    compose = ComposeBuffer{};
-}
-
-bool prepareComposeBuffer(int32_t width, int32_t height) {
-    if (compose.bitmap && compose.width == width && compose.height == height) return true;
-    deleteComposeBuffer();
-    compose.bitmap = createPixelBitmap(width, height, &compose.pixels);
-    compose.context = compose.bitmap ? CreateCompatibleDC(nullptr) : nullptr;
-    compose.previous = compose.context ? SelectObject(compose.context, compose.bitmap) : nullptr;
-    if (!compose.previous) {
-        deleteComposeBuffer();
-        return false;
-    }
-    compose.width = width;
-    compose.height = height;
-    return true;
-}
-
-void flushGrid();
-
-void dropBlitContext() {
-    if (!blitContext) return;
-    SelectObject(blitContext, blitContextPrevious);
-    DeleteDC(blitContext);
-    blitContext = nullptr;
-    blitContextPrevious = nullptr;
-    blitContextBitmap = nullptr;
+    DeleteObject(section.bitmap);
 }
 
 void deleteImageContext() {
@@ -228,110 +151,60 @@ void deleteImageContext() {
     imageContextBitmap = nullptr;
 }
 
-// Takes a bitmap out of every context of this layer, so that it can be
-// selected elsewhere or deleted (a selected bitmap cannot be).
-void detachBitmap(HANDLE bitmap) {
-    if (!bitmap) return;
-    if (pendingGrid.image == bitmap) flushGrid();
-    if (blitContextBitmap == bitmap) dropBlitContext();
-    if (imageContextBitmap == bitmap) {
-        if (activeContext && activeContext == imageContext) endDrawing();
-        deleteImageContext();
-    }
+// Takes a bitmap out of the image context (ending a drawing open on it), so
+// that it can be deleted: a selected bitmap cannot be.
+void detachBitmap(HBITMAP bitmap) {
+    if (!bitmap || imageContextBitmap != bitmap) return;
+    if (activeContext && activeContext == imageContext) endDrawing();
+    deleteImageContext();
 }
 
 void releaseSlot(ImageSlot& slot) {
-    if (slot.handle) {
-        if (slot.pixels) {
-            detachBitmap(slot.handle);
-            retirePixelBitmap(slot.handle, slot.pixels, slot.storedWidth, slot.storedHeight);
-        } else if (isBitmap(slot.handle)) {
-            detachBitmap(slot.handle);
-            DeleteObject(slot.handle);
-        } else {
-            DestroyIcon(static_cast<HICON>(slot.handle));
-        }
-    }
+    detachBitmap(slot.section.bitmap);
+    retireSection(slot.section);
     slot = ImageSlot{};
 }
 
-PixelView viewOf(const ImageSlot& slot) {
-    return PixelView{slot.pixels, slot.storedWidth, slot.storedHeight, slot.storedWidth};
+PixelView storedView(const ImageSlot& slot) {
+    return PixelView{slot.section.pixels, slot.storedWidth, slot.storedHeight, slot.section.width};
 }
 
-BlitTile tileOf(const ImageSlot& slot) {
-    BlitTile tile;
-    tile.stored = viewOf(slot);
-    if (slot.original) {
-        tile.original = PixelView{const_cast<uint32_t*>(slot.original->data()), slot.originalWidth,
-                                  slot.originalHeight, slot.originalWidth};
-        tile.fullWidth = slot.width;
-        tile.fullHeight = slot.height;
+// Copies `src` to (x, y) of `dst`, clipped to dst, as copyPixels does but
+// with streaming stores: a screen-sized target is far larger than the cache,
+// and writing it through the cache first reads every line of it in, which
+// makes a copy cost several plain fills; streamed, it costs about two.
+void streamPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y) {
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(static_cast<int64_t>(x) + src.width, dst.width);
+    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(y) + src.height, dst.height);
+    if (left >= right || top >= bottom) return;
+    for (int64_t row = top; row < bottom; ++row) {
+        const uint32_t* in = src.pixels + (row - y) * src.stride + (left - x);
+        uint32_t* out = dst.pixels + row * dst.stride + left;
+        int64_t n = right - left;
+        for (; n > 0 && (reinterpret_cast<uintptr_t>(out) & 15); --n) *out++ = *in++;
+        for (; n >= 4; n -= 4, in += 4, out += 4)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
+        for (; n > 0; --n) *out++ = *in++;
     }
-    return tile;
+    _mm_sfence();
 }
 
-void blitBitmap(HANDLE bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (blitContextBitmap != bitmap) {
-        dropBlitContext();
-        if (imageContextBitmap == bitmap) return;  // selected for drawing: not copyable now
-        blitContext = CreateCompatibleDC(nullptr);
-        if (!blitContext) return;
-        blitContextPrevious = SelectObject(blitContext, bitmap);
-        if (!blitContextPrevious) {
-            DeleteDC(blitContext);
-            blitContext = nullptr;
-            return;
-        }
-        blitContextBitmap = bitmap;
-    }
-    BitBlt(activeContext, x, y, width, height, blitContext, 0, 0, SRCCOPY);
-}
-
-// Composes a grid that covers one rectangle off-screen and copies the part
-// inside the window in one go; false when it cannot.
-bool composeGridOntoWindow(const BlitGrid& grid, const BlitTile& tile) {
-    int64_t left, top, right, bottom;
-    if (!blitGridRectangle(grid, tile.stored.width, tile.stored.height, left, top, right, bottom)) return false;
-    RECT client;
-    if (!GetClientRect(targetWindow, &client)) return false;
-    left = std::max<int64_t>(left, client.left);
-    top = std::max<int64_t>(top, client.top);
-    right = std::min<int64_t>(right, client.right);
-    bottom = std::min<int64_t>(bottom, client.bottom);
-    if (left >= right || top >= bottom) return true;
-    const int32_t width = static_cast<int32_t>(right - left);
-    const int32_t height = static_cast<int32_t>(bottom - top);
-    if (!prepareComposeBuffer(width, height)) return false;
-    drawBlitGrid(grid, tile, PixelView{compose.pixels, width, height, width}, static_cast<int32_t>(left),
-                 static_cast<int32_t>(top));
-    BitBlt(activeContext, static_cast<int32_t>(left), static_cast<int32_t>(top), width, height, compose.context, 0,
-           0, SRCCOPY);
-    return true;
-}
-
-// Draws the collected grid of copies, if any.
-void flushGrid() {
-    if (!pendingGrid.image) return;
-    const BlitGrid grid = pendingGrid;
-    pendingGrid = BlitGrid{};
-    activePixels = drawingPixels;
-    const ImageSlot* source = slotHolding(const_cast<void*>(grid.image));
-    if (!activeContext || !source || !source->pixels) return;
-    const BlitTile tile = tileOf(*source);
-    if (drawingPixels.pixels) {
-        drawBlitGrid(grid, tile,
-                     PixelView{drawingPixels.pixels, drawingPixels.width, drawingPixels.height, drawingPixels.stride}, 0,
-                     0);
+// BitBlt of width x height from `bitmap` to (x, y) of the open drawing.
+void bitBltBitmap(HBITMAP bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (bitmap == imageContextBitmap) {  // already selected: copy from its context
+        BitBlt(activeContext, x, y, width, height, imageContext, 0, 0, SRCCOPY);
         return;
     }
-    if (blitGridTileCount(grid) >= composedGridTiles && composeGridOntoWindow(grid, tile)) return;
-    const int64_t count = blitGridTileCount(grid);
-    for (int64_t i = 0; i < count; ++i) {
-        int32_t x, y;
-        blitGridTilePosition(grid, i, x, y);
-        blitBitmap(source->handle, x, y, source->storedWidth, source->storedHeight);
+    HDC source = CreateCompatibleDC(nullptr);
+    if (!source) return;
+    HGDIOBJ previous = SelectObject(source, bitmap);
+    if (previous) {
+        BitBlt(activeContext, x, y, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
     }
+    DeleteDC(source);
 }
 
 }  // namespace
@@ -355,19 +228,17 @@ ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
     currentImage = slot;
     ImageSlot& image = imageTable[static_cast<size_t>(slot)];
     releaseSlot(image);
-    uint32_t* pixels = nullptr;
-    HBITMAP bitmap = makePixelBitmap(width, height, true, &pixels);
-    if (!bitmap) return nullptr;
+    const PixelSection section = createSection(width, height);
+    if (!section.bitmap) return nullptr;
     BITMAP description = {};
-    GetObjectA(bitmap, sizeof description, &description);
-    image.handle = bitmap;
+    GetObjectA(section.bitmap, sizeof description, &description);
+    image.section = section;
     image.width = width;
     image.height = height;
     image.bitDepth = description.bmBitsPixel;
-    image.pixels = pixels;
     image.storedWidth = width;
     image.storedHeight = height;
-    return bitmap;
+    return section.bitmap;
 }
 
 DrawingTarget imageTarget() {
@@ -375,18 +246,17 @@ DrawingTarget imageTarget() {
     if (activeContext && activeContext == imageContext) endDrawing();
     deleteImageContext();
     ImageSlot* image = slotAt(currentImage);
-    if (!image || !isBitmap(image->handle)) return DrawingTarget{};
-    if (blitContextBitmap == image->handle) dropBlitContext();
+    if (!image || !image->section.bitmap) return DrawingTarget{};
     HDC context = CreateCompatibleDC(nullptr);
     if (!context) return DrawingTarget{};
-    HGDIOBJ previous = SelectObject(context, image->handle);
+    HGDIOBJ previous = SelectObject(context, image->section.bitmap);
     if (!previous) {
         DeleteDC(context);
         return DrawingTarget{};
     }
     imageContext = context;
     imageContextPrevious = previous;
-    imageContextBitmap = image->handle;
+    imageContextBitmap = image->section.bitmap;
     return DrawingTarget{2, context};
 }
 
@@ -415,9 +285,10 @@ intptr_t beginDrawing(const DrawingTarget& target) {
     activeContext = context;
     if (target.kind == 2) {
         if (const ImageSlot* image = slotHolding(imageContextBitmap)) {
-            GdiFlush();
-            drawingPixels = PixelSurface{image->pixels, image->storedWidth, image->storedHeight, image->storedWidth};
-            activePixels = drawingPixels;
+            GdiFlush();  // GDI's earlier drawing is in memory before memory is written
+            drawingPixels = storedView(*image);
+            activePixels = PixelSurface{drawingPixels.pixels, drawingPixels.width, drawingPixels.height,
+                                        drawingPixels.stride};
         }
     }
     return reinterpret_cast<intptr_t>(context);
@@ -425,11 +296,10 @@ intptr_t beginDrawing(const DrawingTarget& target) {
 
 void endDrawing() {
     if (!activeContext) return;
-    flushGrid();
     HDC context = activeContext;
     activeContext = nullptr;
     activePixels = PixelSurface{};
-    drawingPixels = PixelSurface{};
+    drawingPixels = PixelView{};
     SelectObject(context, previousBrush);
     SelectObject(context, previousPen);
     if (colourBrush) DeleteObject(colourBrush);
@@ -448,15 +318,7 @@ void endDrawing() {
 }
 
 void setPixelSlow(int32_t x, int32_t y, int32_t colour) {
-    if (!activeContext) return;
-    if (pendingGrid.image) {
-        flushGrid();
-        if (activePixels.pixels) {
-            setPixel(x, y, colour);
-            return;
-        }
-    }
-    SetPixelV(activeContext, x, y, static_cast<COLORREF>(colour));
+    if (activeContext) SetPixelV(activeContext, x, y, static_cast<COLORREF>(colour));
 }
 
 void setImageClip(int32_t width, int32_t height) {
@@ -466,88 +328,59 @@ void setImageClip(int32_t width, int32_t height) {
 
 ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
     ImageSlot* image = slotAt(slot);
-    if (!image || !image->handle) return nullptr;
+    if (!image || !image->section.bitmap) return nullptr;
     const ImageSlot old = *image;
-    if (!old.pixels) return nullptr;
-    detachBitmap(old.handle);
+    detachBitmap(old.section.bitmap);
+    *image = ImageSlot{};
+    currentImage = slot;
 
     // Only the part an enlarged image can ever show is kept: memory stays
     // bounded by the screen whatever the zoom.
     const int32_t storedWidth = clipWidth > 0 ? std::min(width, clipWidth) : width;
     const int32_t storedHeight = clipHeight > 0 ? std::min(height, clipHeight) : height;
-    uint32_t* pixels = nullptr;
-    HBITMAP bitmap = makePixelBitmap(storedWidth, storedHeight, false, &pixels);
-    if (bitmap)
-        scalePixels(viewOf(old), PixelView{pixels, storedWidth, storedHeight, storedWidth}, width, height);
-
-    *image = ImageSlot{};
-    if (bitmap) {
-        image->handle = bitmap;
+    const PixelSection section = sectionToOverwrite(storedWidth, storedHeight);
+    if (section.bitmap) {
+        scalePixels(storedView(old), PixelView{section.pixels, storedWidth, storedHeight, section.width}, width,
+                    height);
+        image->section = section;
         image->width = width;
         image->height = height;
         image->bitDepth = old.bitDepth;
-        image->pixels = pixels;
         image->storedWidth = storedWidth;
         image->storedHeight = storedHeight;
-        // Only for an enlargement by two or more: each line then serves
-        // several rows, while at the same size reading it back is as cheap.
-        if (old.storedWidth == old.width && old.storedHeight == old.height && width >= 2 * old.width &&
-            height >= 2 * old.height && static_cast<int64_t>(storedWidth) * storedHeight >= keepOriginalPixels) {
-            image->original = std::make_shared<const std::vector<uint32_t>>(
-                old.pixels, old.pixels + static_cast<size_t>(old.width) * static_cast<size_t>(old.height));
-            image->originalWidth = old.width;
-            image->originalHeight = old.height;
-        }
     }
-    currentImage = slot;
-    retirePixelBitmap(old.handle, old.pixels, old.storedWidth, old.storedHeight);
-    return bitmap;
+    retireSection(old.section);
+    return section.bitmap;
 }
 
 ImageHandle imageHandle(int32_t slot) {
     ImageSlot* image = slotAt(slot);
-    if (!image || !image->handle) {
+    if (!image || !image->section.bitmap) {
         currentImage = -1;
         return nullptr;
     }
     currentImage = slot;
-    return image->handle;
+    return image->section.bitmap;
 }
 
 void blitImage(ImageHandle handle, int32_t x, int32_t y) {
-    // The next copy along a grid's row: counted and nothing else (a grid is
-    // only collected while a drawing is open).
-    if (extendBlitGridRow(pendingGrid, handle, x, y)) return;
     if (!activeContext || !handle) return;
-    const ImageSlot* image = slotHolding(handle);
-    // Copies of one of this layer's pixel images are collected while they
-    // form a grid, and drawn when anything else happens.
-    if (image && image->pixels && handle != imageContextBitmap && (drawingPixels.pixels || targetKind == 1)) {
-        if (extendBlitGrid(pendingGrid, handle, x, y)) return;
-        flushGrid();
-        startBlitGrid(pendingGrid, handle, x, y);
-        activePixels = PixelSurface{};
-        return;
-    }
-    flushGrid();
-    if (image && image->pixels) {
-        blitBitmap(handle, x, y, image->storedWidth, image->storedHeight);
-        return;
-    }
-    if (isBitmap(handle)) {
+    if (const ImageSlot* image = slotHolding(handle)) {
+        // Image onto another image: a memory copy, clipped to the target.
+        if (drawingPixels.pixels && image->section.bitmap != imageContextBitmap) {
+            streamPixels(storedView(*image), drawingPixels, x, y);
+            return;
+        }
+        bitBltBitmap(image->section.bitmap, x, y, image->storedWidth, image->storedHeight);
+    } else if (GetObjectType(handle) == OBJ_BITMAP) {
         BITMAP description = {};
         GetObjectA(handle, sizeof description, &description);
-        HDC source = CreateCompatibleDC(nullptr);
-        if (!source) return;
-        HGDIOBJ previous = SelectObject(source, handle);
-        if (previous) {
-            BitBlt(activeContext, x, y, description.bmWidth, description.bmHeight, source, 0, 0, SRCCOPY);
-            SelectObject(source, previous);
-        }
-        DeleteDC(source);
+        bitBltBitmap(static_cast<HBITMAP>(handle), x, y, description.bmWidth, description.bmHeight);
     } else {
         DrawIconEx(activeContext, x, y, static_cast<HICON>(handle), 0, 0, 0, nullptr, DI_NORMAL);
     }
+    // Later memory writes to the target must not overtake GDI's batched drawing.
+    if (drawingPixels.pixels) GdiFlush();
 }
 
 void setDrawingFlags(int32_t flags) {
@@ -594,10 +427,9 @@ void setTextPosition(int32_t x, int32_t y) {
 
 void writeText(const std::string& text) {
     if (!activeContext || text.empty()) return;
-    flushGrid();
     TextOutA(activeContext, 0, 0, text.c_str(), static_cast<int>(text.size()));
-    // Later direct pixel copies must not overtake GDI's batched drawing.
-    if (activePixels.pixels) GdiFlush();
+    // Later memory writes to the target must not overtake GDI's batched drawing.
+    if (drawingPixels.pixels) GdiFlush();
 }
 
 ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) {
@@ -653,24 +485,22 @@ ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) 
     }
     GdiFlush();
     // SetDIBits leaves the unused byte at 0; images hold opaque pixels.
-    const size_t count = static_cast<size_t>(image.storedWidth) * static_cast<size_t>(image.storedHeight);
-    for (size_t i = 0; i < count; ++i) image.pixels[i] |= opaqueBlack;
+    const size_t count = static_cast<size_t>(image.section.width) * static_cast<size_t>(image.section.height);
+    for (size_t i = 0; i < count; ++i) image.section.pixels[i] |= opaqueBlack;
     return bitmap;
 }
 
 void freeAllImages() {
     endDrawing();
     deleteImageContext();
-    dropBlitContext();
     for (ImageSlot& slot : imageTable) releaseSlot(slot);
-    deleteSpares();
-    deleteComposeBuffer();
+    if (spare.bitmap) DeleteObject(spare.bitmap);
+    spare = PixelSection{};
     currentImage = -1;
 }
 
 void fillWindowBlack(WindowHandle window) {
     if (!window) return;
-    flushGrid();
     HWND handle = static_cast<HWND>(window);
     HDC context = GetDC(handle);
     if (!context) return;
