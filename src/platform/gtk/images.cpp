@@ -24,26 +24,21 @@ PixelSurface activePixels;
 namespace {
 
 constexpr uint32_t blackPixel = 0xFF000000u;
-constexpr uint32_t whitePixel = 0xFFFFFFFFu;
 // cairo's limit on either side of an image surface.
 constexpr int32_t largestSide = 32767;
+// Copies of images of at least this many bytes use non-temporal stores.
+constexpr int64_t streamedBytes = int64_t{4} << 20;
 
-// An image: its surface keeps the top-left part that can ever be shown; the
-// width and height are the image's full size, used for placement.
-//
-// An enlargement is worked out when its pixels are first needed: copies of a
-// freshly enlarged image are drawn straight from the picture it was made
-// from (`unscaled`), so a screen-sized enlargement is never written only to
-// be read back. Anything else that needs the pixels has them made first.
+// An image: its surface holds the top-left part that can ever be shown (the
+// whole image, cut to the image clip); width and height are the image's full
+// size, which spaces the copies.
 struct ImageSlot {
     cairo_surface_t* surface = nullptr;
     int32_t width = 0;
     int32_t height = 0;
-    cairo_surface_t* unscaled = nullptr;  // while the enlargement is not yet made
 };
 
 std::vector<ImageSlot> imageTable;
-size_t imageSlotCount = 0;  // imageTable.size(), kept at hand for imageHandle
 int32_t currentImage = -1;
 int32_t clipWidth = 0;
 int32_t clipHeight = 0;
@@ -53,7 +48,7 @@ struct DrawingState {
     int32_t kind = 0;
     WindowHandle window = nullptr;
     cairo_surface_t* surface = nullptr;
-    cairo_t* cr = nullptr;  // made when text first needs it
+    cairo_t* cr = nullptr;  // made when text or a cairo copy first needs it
     int32_t flags = 0;
     int32_t textColour = 0;
     int32_t positionX = 0;
@@ -62,37 +57,6 @@ struct DrawingState {
 
 DrawingState drawing;
 int32_t drawColour = 0;  // kept from one drawing to the next
-
-// Copies of one image placed side by side along a row are gathered and drawn
-// together when something else comes: each row of the run is then written
-// once with a few memcpy calls, however small the image. Rows of copies that
-// follow each other straight down (as when a screen is tiled) are gathered as
-// well, and later rows of pixels are copied from the finished ones above.
-// While a run waits, activePixels is withheld so that a setPixel draws it first.
-struct TileRun {
-    bool waiting = false;
-    bool whole = false;  // the image's full width is stored, so copies join up
-    ImageHandle image = nullptr;
-    PixelView source;    // the stored part of the image
-    int32_t stepX = 0;   // the image's full size: the distance between copies
-    int32_t stepY = 0;
-    int32_t firstX = 0;  // where every row of copies starts
-    int32_t top = 0;     // top of the first row of copies
-    int32_t rows = 0;    // finished rows of copies, each ending at rowEnd
-    int32_t rowEnd = 0;
-    int32_t y = 0;       // the row of copies being laid
-    int32_t nextX = 0;   // where its next copy would go
-    // An image whose enlargement is not yet made: rows come from `unscaled`.
-    bool deferred = false;
-    PixelView unscaled;
-    std::vector<int32_t> columns;  // unscaled column of each stored column
-    int64_t builtFrom = -1;        // the unscaled row held in `scaledRow`
-    int64_t builtCount = 0;
-    std::vector<uint32_t> scaledRow;
-};
-
-TileRun run;
-PixelSurface withheldPixels;
 
 PixelView viewOf(cairo_surface_t* surface) {
     PixelView view;
@@ -103,142 +67,31 @@ PixelView viewOf(cairo_surface_t* surface) {
     return view;
 }
 
-PixelView targetView() {
-    const PixelSurface& s = run.waiting ? withheldPixels : activePixels;
-    PixelView view;
-    view.pixels = s.pixels;
-    view.width = s.width;
-    view.height = s.height;
-    view.stride = s.stride;
-    return view;
-}
-
 uint32_t* rowOf(const PixelView& v, int64_t y) { return v.pixels + y * static_cast<int64_t>(v.stride); }
 
-// Writes out[0 .. span) with the image row repeated, starting `phase`
-// pixels into it: the first period from the image, then doubling copies of
-// what is already written.
-void repeatRow(const uint32_t* source, uint32_t* out, int64_t phase, int64_t step, int64_t span) {
-    const int64_t period = std::min(step, span);
-    const int64_t head = std::min(step - phase, period);
-    std::memcpy(out, source + phase, static_cast<size_t>(head) * sizeof(uint32_t));
-    if (period > head) std::memcpy(out + head, source, static_cast<size_t>(period - head) * sizeof(uint32_t));
-    int64_t filled = period;
-    while (filled < span) {
-        const int64_t chunk = std::min(filled, span - filled);
-        std::memcpy(out + filled, out, static_cast<size_t>(chunk) * sizeof(uint32_t));
-        filled += chunk;
-    }
-}
-
-// Copies a row into the target. The target is far larger than the caches
-// and is not read back while drawing, so where the processor allows it the
-// pixels go straight to memory (non-temporal stores) instead of first
-// pulling every target line into the cache.
-void streamRow(uint32_t* out, const uint32_t* in, int64_t count) {
+// Copies `src` to (x, y) of `dst`, clipped to dst, like copyPixels, but with
+// non-temporal stores where the processor has them: a copy larger than the
+// caches then writes straight to memory instead of first reading every
+// destination line into the cache.
+void streamPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y) {
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(static_cast<int64_t>(x) + src.width, dst.width);
+    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(y) + src.height, dst.height);
+    for (int64_t row = top; row < bottom; ++row) {
+        const uint32_t* in = rowOf(src, row - y) + (left - x);
+        uint32_t* out = rowOf(dst, row) + left;
+        int64_t count = right - left;
 #if defined(__SSE2__)
-    while (count > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0) {
-        *out++ = *in++;
-        --count;
-    }
-    for (; count >= 4; count -= 4, out += 4, in += 4)
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
-    while (count-- > 0) *out++ = *in++;
-#else
-    std::memcpy(out, in, static_cast<size_t>(count) * sizeof(uint32_t));
+        for (; count > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0; --count) *out++ = *in++;
+        for (; count >= 4; count -= 4, out += 4, in += 4)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
 #endif
-}
-
-void finishStreaming() {
+        for (; count > 0; --count) *out++ = *in++;
+    }
 #if defined(__SSE2__)
     _mm_sfence();
 #endif
-}
-
-// Rows of copies are built here (kept in the cache) and streamed out.
-std::vector<uint32_t> builtRows;
-constexpr int64_t builtRowsBytes = 256 * 1024;
-
-// The first `count` pixels of row `row` of the run's image.
-const uint32_t* imageRow(int64_t row, int64_t count) {
-    if (!run.deferred) return rowOf(run.source, row);
-    const int64_t from = row * run.unscaled.height / run.stepY;
-    if (run.unscaled.width == run.stepX) return rowOf(run.unscaled, from);
-    if (from != run.builtFrom || count > run.builtCount) {
-        const uint32_t* in = rowOf(run.unscaled, from);
-        uint32_t* out = run.scaledRow.data();
-        for (int64_t x = 0; x < count; ++x) out[x] = in[run.columns[static_cast<size_t>(x)]];
-        run.builtFrom = from;
-        run.builtCount = count;
-    }
-    return run.scaledRow.data();
-}
-
-// Draws `rowCount` rows of copies from `top`, each from firstX to `end`.
-void drawRows(const PixelView& target, int32_t top, int32_t rowCount, int32_t end) {
-    const int64_t left = std::max<int64_t>(run.firstX, 0);
-    const int64_t right = std::min<int64_t>(end, target.width);
-    const int64_t first = std::max<int64_t>(top, 0);
-    const int64_t last = std::min<int64_t>(static_cast<int64_t>(top) + static_cast<int64_t>(rowCount) * run.stepY,
-                                           target.height);
-    if (left >= right || first >= last) return;
-    const int64_t span = right - left;
-    const int64_t phase = (left - run.firstX) % run.stepX;
-    // Rows of the image below its stored part are never on screen: skipped.
-    const int64_t storedRows = run.source.height;
-    if (phase + span <= run.stepX) {
-        // One copy across: the image's own rows are the target's rows.
-        for (int64_t y = first; y < last; ++y) {
-            const int64_t sourceRow = (y - top) % run.stepY;
-            if (sourceRow < storedRows) streamRow(rowOf(target, y) + left, imageRow(sourceRow, phase + span) + phase, span);
-        }
-        return;
-    }
-    // A short image keeps all of its built rows; a tall one builds each
-    // target row afresh in one place.
-    const int64_t kept = std::min<int64_t>(run.stepY, last - first);
-    const bool keepAll = kept * span * static_cast<int64_t>(sizeof(uint32_t)) <= builtRowsBytes;
-    builtRows.resize(static_cast<size_t>((keepAll ? kept : 1) * span));
-    for (int64_t y = first; y < last; ++y) {
-        const int64_t sourceRow = (y - top) % run.stepY;
-        if (sourceRow >= storedRows) continue;
-        uint32_t* built = builtRows.data() + (keepAll ? (y - first) % kept : 0) * span;
-        if (!keepAll || y - first < kept)
-            repeatRow(imageRow(sourceRow, std::min<int64_t>(run.stepX, phase + span)), built, phase, run.stepX, span);
-        streamRow(rowOf(target, y) + left, built, span);
-    }
-}
-
-// Draws the stored part of one copy with its top-left corner at (x, y).
-void drawStoredPart(const PixelView& target, int64_t x, int64_t y) {
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t right = std::min<int64_t>(x + run.source.width, target.width);
-    const int64_t first = std::max<int64_t>(y, 0);
-    const int64_t last = std::min<int64_t>(y + run.source.height, target.height);
-    if (left >= right) return;
-    for (int64_t row = first; row < last; ++row)
-        streamRow(rowOf(target, row) + left, imageRow(row - y, right - x) + (left - x), right - left);
-}
-
-void drawWaitingRun() {
-    if (!run.waiting) return;
-    const PixelView target = targetView();
-    run.waiting = false;
-    activePixels = withheldPixels;
-    if (!run.whole) {
-        // Only part of the image's width is stored: the copies do not join up.
-        for (int32_t x = run.firstX; x != run.nextX; x += run.stepX) drawStoredPart(target, x, run.y);
-        finishStreaming();
-        return;
-    }
-    if (run.rows > 0 && run.nextX == run.rowEnd) {
-        drawRows(target, run.top, run.rows + 1, run.rowEnd);
-        finishStreaming();
-        return;
-    }
-    if (run.rows > 0) drawRows(target, run.top, run.rows, run.rowEnd);
-    drawRows(target, run.y, 1, run.nextX);
-    finishStreaming();
 }
 
 ImageSlot* slotAt(int32_t slot) {
@@ -253,30 +106,8 @@ ImageSlot* slotOfHandle(ImageHandle image) {
     return nullptr;
 }
 
-// Draws a waiting run before its image goes away.
-void settleRunOf(cairo_surface_t* surface) {
-    if (run.waiting && run.image == surface) drawWaitingRun();
-}
-
-// Makes a deferred enlargement's pixels.
-void makeScaledPixels(ImageSlot& slot) {
-    if (!slot.unscaled) return;
-    settleRunOf(slot.surface);
-    const PixelView from = viewOf(slot.unscaled);
-    const PixelView to = viewOf(slot.surface);
-    if (slot.width == from.width && slot.height == from.height)
-        copyPixels(from, to, 0, 0);  // the same size: the same picture
-    else
-        scalePixels(from, to, slot.width, slot.height);
-    cairo_surface_mark_dirty(slot.surface);
-    cairo_surface_destroy(slot.unscaled);
-    slot.unscaled = nullptr;
-}
-
 void releaseSlot(ImageSlot& slot) {
     if (drawing.open && drawing.surface && drawing.surface == slot.surface) endDrawing();
-    settleRunOf(slot.surface);
-    if (slot.unscaled) cairo_surface_destroy(slot.unscaled);
     if (slot.surface) cairo_surface_destroy(slot.surface);
     slot = ImageSlot{};
 }
@@ -344,11 +175,30 @@ cairo_surface_t* blackSurface(int32_t width, int32_t height) {
 }
 
 ImageSlot& growTableFor(int32_t slot) {
-    if (static_cast<size_t>(slot) >= imageTable.size()) {
-        imageTable.resize(static_cast<size_t>(slot) + 11);
-        imageSlotCount = imageTable.size();
-    }
+    if (static_cast<size_t>(slot) >= imageTable.size()) imageTable.resize(static_cast<size_t>(slot) + 11);
     return imageTable[static_cast<size_t>(slot)];
+}
+
+// Writes into `to` (the stored part of the enlargement) the old image of
+// full size oldWidth x oldHeight, of which only `from` is stored, enlarged
+// to width x height; pixels whose source was never stored stay black.
+void scalePartlyStored(const PixelView& from, const PixelView& to, int32_t oldWidth, int32_t oldHeight,
+                       int32_t width, int32_t height) {
+    for (int32_t y = 0; y < to.height; ++y) {
+        const int64_t sy = static_cast<int64_t>(y) * oldHeight / height;
+        if (sy >= from.height) continue;
+        const uint32_t* in = rowOf(from, sy);
+        uint32_t* out = rowOf(to, y);
+        for (int32_t x = 0; x < to.width; ++x) {
+            const int64_t sx = static_cast<int64_t>(x) * oldWidth / width;
+            if (sx < from.width) out[x] = in[sx];
+        }
+    }
+}
+
+cairo_t* drawingContext() {
+    if (!drawing.cr) drawing.cr = cairo_create(drawing.surface);
+    return drawing.cr;
 }
 
 // ---- text ----
@@ -364,11 +214,6 @@ PangoFontDescription* textFont() {
     font = pango_font_description_from_string(name && *name ? name : "Sans 10");
     g_free(name);
     return font;
-}
-
-cairo_t* drawingContext() {
-    if (!drawing.cr) drawing.cr = cairo_create(drawing.surface);
-    return drawing.cr;
 }
 
 // A layout of the text in the program's font, grey-scale antialiased so that
@@ -468,16 +313,12 @@ namespace gtkbackend {
 
 cairo_surface_t* imageSurfaceOfSlot(int32_t slot) {
     ImageSlot* s = slotAt(slot);
-    if (!s) return nullptr;
-    makeScaledPixels(*s);
-    return s->surface;
+    return s ? s->surface : nullptr;
 }
 
 cairo_surface_t* liveImageSurface(ImageHandle image) {
     ImageSlot* slot = slotOfHandle(image);
-    if (!slot) return nullptr;
-    makeScaledPixels(*slot);
-    return slot->surface;
+    return slot ? slot->surface : nullptr;
 }
 
 }  // namespace gtkbackend
@@ -489,7 +330,6 @@ void initDrawing() {
 
 void initImages() {
     imageTable.assign(11, ImageSlot{});
-    imageSlotCount = imageTable.size();
     currentImage = -1;
 }
 
@@ -508,7 +348,6 @@ ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
 DrawingTarget imageTarget() {
     ImageSlot* slot = slotAt(currentImage);
     if (!slot || !slot->surface) return DrawingTarget{};
-    makeScaledPixels(*slot);
     return DrawingTarget{2, slot->surface};
 }
 
@@ -537,7 +376,6 @@ intptr_t beginDrawing(const DrawingTarget& target) {
 
 void endDrawing() {
     if (!drawing.open) return;
-    drawWaitingRun();
     if (drawing.cr) cairo_destroy(drawing.cr);
     cairo_surface_mark_dirty(drawing.surface);
     cairo_surface_destroy(drawing.surface);
@@ -548,53 +386,44 @@ void endDrawing() {
     if (onWindow) gtkbackend::presentWindow(window);
 }
 
+// Reached only when the open drawing has no pixel memory of its own (or no
+// drawing is open): the pixel is painted through cairo.
 void setPixelSlow(int32_t x, int32_t y, int32_t colour) {
-    if (!run.waiting) return;  // no drawing open
-    drawWaitingRun();
-    setPixel(x, y, colour);
+    if (!drawing.open) return;
+    cairo_t* cr = drawingContext();
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    setSourceColour(cr, colour);
+    cairo_rectangle(cr, x, y, 1, 1);
+    cairo_fill(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 }
 
 ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
     ImageSlot* s = slotAt(slot);
     if (!s || !s->surface) return nullptr;
     if (drawing.open && drawing.surface == s->surface) endDrawing();
-    makeScaledPixels(*s);
-    settleRunOf(s->surface);
     cairo_surface_t* old = s->surface;
     const int32_t oldWidth = s->width;
     const int32_t oldHeight = s->height;
     const int32_t storedWidth = clipWidth > 0 ? std::min(width, clipWidth) : width;
     const int32_t storedHeight = clipHeight > 0 ? std::min(height, clipHeight) : height;
-    const bool sourceWhole = cairo_image_surface_get_width(old) == oldWidth &&
-                             cairo_image_surface_get_height(old) == oldHeight;
-    // A whole source stays until the enlargement is needed; a partly stored
-    // one is enlarged now, black where it has nothing to give.
+    cairo_surface_flush(old);
+    const PixelView from = viewOf(old);
+    // A source cut by the clip has pixels missing: those parts stay black.
+    const bool sourceWhole = from.width == oldWidth && from.height == oldHeight;
     cairo_surface_t* scaled =
         sourceWhole ? newSurface(storedWidth, storedHeight) : blackSurface(storedWidth, storedHeight);
     currentImage = slot;
     s->surface = scaled;
     s->width = scaled ? width : 0;
     s->height = scaled ? height : 0;
-    if (!scaled) {
-        cairo_surface_destroy(old);
-        return nullptr;
+    if (scaled) {
+        if (sourceWhole)
+            scalePixels(from, viewOf(scaled), width, height);
+        else
+            scalePartlyStored(from, viewOf(scaled), oldWidth, oldHeight, width, height);
+        cairo_surface_mark_dirty(scaled);
     }
-    cairo_surface_flush(old);
-    if (sourceWhole) {
-        s->unscaled = old;
-        return scaled;
-    }
-    const PixelView from = viewOf(old);
-    const PixelView to = viewOf(scaled);
-    for (int32_t y = 0; y < to.height; ++y) {
-        const int64_t sy = static_cast<int64_t>(y) * oldHeight / height;
-        if (sy >= from.height) continue;
-        for (int32_t x = 0; x < to.width; ++x) {
-            const int64_t sx = static_cast<int64_t>(x) * oldWidth / width;
-            if (sx < from.width) rowOf(to, y)[x] = rowOf(from, sy)[sx];
-        }
-    }
-    cairo_surface_mark_dirty(scaled);
     cairo_surface_destroy(old);
     return scaled;
 }
@@ -605,74 +434,36 @@ void setImageClip(int32_t width, int32_t height) {
 }
 
 ImageHandle imageHandle(int32_t slot) {
-    // Called for every tile of the screen: one bounds test, one load.
-    ImageHandle image = static_cast<size_t>(static_cast<uint32_t>(slot)) < imageSlotCount
-                            ? imageTable[static_cast<size_t>(slot)].surface
-                            : nullptr;
+    ImageSlot* s = slotAt(slot);
+    ImageHandle image = s ? s->surface : nullptr;
     currentImage = image ? slot : -1;
     return image;
 }
 
-namespace {
-
-// Starts a new row of copies at (x, y): below the rows of the waiting run
-// when it lies straight under them, otherwise as a new run, drawing the
-// waiting one first.
-[[gnu::noinline]] void startRow(ImageHandle image, int32_t x, int32_t y) {
-    if (run.waiting && run.whole && image == run.image && x == run.firstX &&
-        static_cast<int64_t>(y) == static_cast<int64_t>(run.y) + run.stepY &&
-        (run.rows == 0 || run.nextX == run.rowEnd)) {
-        run.rowEnd = run.nextX;
-        ++run.rows;
-        run.y = y;
-        run.nextX = x + run.stepX;
-        return;
-    }
+void blitImage(ImageHandle image, int32_t x, int32_t y) {
     if (!drawing.open) return;
     ImageSlot* slot = slotOfHandle(image);
+    // An image is not copied onto itself.
     if (!slot || slot->surface == drawing.surface) return;
-    drawWaitingRun();
-    // Copies join up along a row when the image's full width is stored.
     cairo_surface_flush(slot->surface);
-    run.waiting = true;
-    run.image = image;
-    run.source = viewOf(slot->surface);
-    run.stepX = slot->width;
-    run.stepY = slot->height;
-    run.whole = run.source.width == slot->width;
-    run.deferred = slot->unscaled != nullptr;
-    if (run.deferred) {
-        run.unscaled = viewOf(slot->unscaled);
-        run.columns.resize(static_cast<size_t>(run.source.width));
-        for (int32_t x = 0; x < run.source.width; ++x)
-            run.columns[static_cast<size_t>(x)] =
-                static_cast<int32_t>(static_cast<int64_t>(x) * run.unscaled.width / run.stepX);
-        run.scaledRow.resize(static_cast<size_t>(run.source.width));
-        run.builtFrom = -1;
-        run.builtCount = 0;
-    }
-    run.firstX = x;
-    run.top = y;
-    run.rows = 0;
-    run.rowEnd = 0;
-    run.y = y;
-    run.nextX = x + slot->width;
-    withheldPixels = activePixels;
-    activePixels.pixels = nullptr;
-}
-
-}  // namespace
-
-void blitImage(ImageHandle image, int32_t x, int32_t y) {
-    // The next copy along the row being laid: only remember it. This is the
-    // call made for every tile of the screen, so it does nothing else.
-    if (x == run.nextX && y == run.y && image == run.image && run.waiting) {
-        // Computed from x, not from the stored value, so that successive
-        // calls do not wait on each other's store.
-        run.nextX = x + run.stepX;
+    if (activePixels.pixels) {
+        const PixelView target{activePixels.pixels, activePixels.width, activePixels.height, activePixels.stride};
+        const PixelView source = viewOf(slot->surface);
+        // A copy of a picture larger than the processor's caches is streamed
+        // out (measured: about a fifth less time per screen at zoom 10).
+        if (int64_t{source.width} * source.height * 4 >= streamedBytes)
+            streamPixels(source, target, x, y);
+        else
+            copyPixels(source, target, x, y);
         return;
     }
-    startRow(image, x, y);
+    cairo_t* cr = drawingContext();
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, slot->surface, x, y);
+    cairo_rectangle(cr, x, y, cairo_image_surface_get_width(slot->surface),
+                    cairo_image_surface_get_height(slot->surface));
+    cairo_fill(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 }
 
 void setDrawingFlags(int32_t flags) {
@@ -702,7 +493,6 @@ void setTextPosition(int32_t x, int32_t y) {
 
 void writeText(const std::string& text) {
     if (!drawing.open || text.empty()) return;
-    drawWaitingRun();
     PangoLayout* layout = textLayout(text);
     PangoRectangle logical{};
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
@@ -750,7 +540,6 @@ void freeAllImages() {
 void fillWindowBlack(WindowHandle window) {
     cairo_surface_t* buffer = gtkbackend::windowBuffer(window);
     if (!buffer) return;
-    if (drawing.open && drawing.surface == buffer) drawWaitingRun();
     cairo_surface_flush(buffer);
     fillPixels(viewOf(buffer), blackPixel);
     cairo_surface_mark_dirty(buffer);
