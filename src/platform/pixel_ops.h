@@ -11,11 +11,14 @@ struct PixelView {
     int32_t stride = 0;  // in pixels
 };
 
-// Writes into `dst` the top-left dst.width x dst.height part of `src`
-// resized to fullWidth x fullHeight by replicating pixels: destination pixel
-// (X, Y) takes source pixel (X * src.width / fullWidth, Y * src.height / fullHeight).
-// A whole-number enlargement thus turns every pixel into one exact block.
-void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight);
+// Draws `src` resized to fullWidth x fullHeight by replicating pixels with
+// its top-left corner at (x, y) of `dst`, clipped to dst: the enlarged
+// image's pixel (X, Y) is source pixel (X * src.width / fullWidth,
+// Y * src.height / fullHeight). A whole-number enlargement thus turns every
+// pixel into one exact block. Each distinct row is worked out once and the
+// rows of its block are copies of it.
+void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight,
+                 int32_t x = 0, int32_t y = 0);
 
 // Copies `src` to (x, y) of `dst`, clipped to dst.
 void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y);
