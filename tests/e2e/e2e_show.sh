@@ -74,6 +74,24 @@ xdotool mousemove 40 40
 wait_exit "$show" 5
 [ "$exit_code" = 0 ] || fail "the zoom 70000 show did not end"
 
+# A hand-edited zoom of 0 counts as 1, so the tiling ends and shows the tile as woven.
+store_write "Tartan Order=0" "Tartan Info=0" "Tartan Zoom=0" "Tartan Delay=60"
+start_show
+import -window root "$E2E_DIR/zoom0.png"
+python3 "$here/compare_tiling.py" "$E2E_DIR/zoom0.png" "$E2E_DIR/tile1.png" ||
+  fail "zoom 0 is not record 0 at zoom 1"
+xdotool mousemove 50 50
+wait_exit "$show" 5
+[ "$exit_code" = 0 ] || fail "the zoom 0 show did not end"
+
+# Without a display the show and the dialog end at once with exit code 0.
+for switch in /s /c; do
+  DISPLAY=:65000 "$program" $switch >/dev/null 2>&1 &
+  pid=$!
+  wait_exit $pid 5
+  [ "$exit_code" = 0 ] || fail "$switch without a display ended with $exit_code"
+done
+
 # The other switches do nothing and end at once with exit code 0.
 for switch in "/p 1234" /a "" /x -P; do
   "$program" $switch >/dev/null 2>&1 &
