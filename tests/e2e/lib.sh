@@ -57,10 +57,11 @@ wait_exit() {
   exit_code=$?
 }
 
-# Waits for a window with this exact title; prints its id.
+# Waits (up to 30 s, for a loaded machine) for a window with this exact
+# title; prints its id.
 wait_window() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return; }
     sleep 0.1
