@@ -6,11 +6,7 @@
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_RUNNER="$E2E_HERE/wine-run.sh"
 E2E_KEY='HKCU\Software\Plaidwick ScreenSaver'
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
+. "$E2E_HERE/../e2e/common.sh"
 
 note() { echo "-- $*"; }
 
@@ -24,12 +20,7 @@ e2e_setup() {
   export PLAIDWICK_WINEPREFIX="$base-$1"
   export WINEPREFIX="$PLAIDWICK_WINEPREFIX"
   export WINEDEBUG=-all
-  local displayfile="$E2E_DIR/display"
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp 3>"$displayfile" 2>/dev/null &
-  E2E_XVFB=$!
-  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
-  [ -s "$displayfile" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n 1 "$displayfile")"
+  E2E_SCREEN=${E2E_SCREEN:-1024x768} start_display
   # Makes the prefix on first use (the runner initialises it under its lock).
   "$E2E_RUNNER" reg query 'HKCU\Software' >/dev/null 2>&1 || fail "Wine does not run"
 }
@@ -68,36 +59,4 @@ start_program() {
   wine_run "$@" >"$E2E_DIR/program.out" 2>&1 &
   E2E_LAST_PID=$!
   E2E_PIDS+=("$E2E_LAST_PID")
-}
-
-# Waits up to $2 seconds for process $1 to end; sets exit_code to its exit
-# code or to "running". (Not for use in $(...): only this shell can reap it.)
-wait_exit() {
-  local pid=$1 tries=$(($2 * 20))
-  while kill -0 "$pid" 2>/dev/null && [ $tries -gt 0 ]; do
-    sleep 0.05
-    tries=$((tries - 1))
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    exit_code=running
-    return
-  fi
-  wait "$pid"
-  exit_code=$?
-}
-
-# Waits for a window with this exact title; prints its X window id.
-wait_window() {
-  local id
-  for _ in $(seq 150); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-}
-
-# The colour of one screen pixel as "r,g,b".
-pixel_at() {
-  import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
 }

@@ -7,7 +7,7 @@ set -uo pipefail
 . "$(cd "$(dirname "$0")" && pwd)/e2e_lib.sh"
 program=$1
 tile_tool=$2
-compare="$E2E_HERE/e2e_compare.py"
+compare="$E2E_HERE/../e2e/compare_screen.py"
 e2e_setup show
 
 # The woven tile of record $1, unscaled, as a PPM file; prints its path.

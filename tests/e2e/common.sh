@@ -1,0 +1,51 @@
+# Helpers shared by the end-to-end scripts of both builds: failing, waiting
+# on the real program and its windows, and reading the screen.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Waits up to $2 seconds for process $1, a child of this shell, to end; sets
+# $exit_code to its exit code, or to "running" when it has not ended. (Not for
+# use in $(...): only this shell can reap its child.)
+wait_exit() {
+  local pid=$1 tries=$(($2 * 20))
+  while kill -0 "$pid" 2>/dev/null && [ $tries -gt 0 ]; do
+    sleep 0.05
+    tries=$((tries - 1))
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    exit_code=running
+    return
+  fi
+  wait "$pid"
+  exit_code=$?
+}
+
+# Waits (up to 30 s, for a loaded machine) for a window with this exact
+# title; prints its X window id.
+wait_window() {
+  local id
+  for _ in $(seq 300); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+}
+
+# The colour of one screen pixel as "r,g,b".
+pixel_at() {
+  import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# Starts a private Xvfb of size ${E2E_SCREEN:-800x600}; sets DISPLAY and E2E_XVFB.
+start_display() {
+  local displayfile="$E2E_DIR/display"
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  E2E_XVFB=$!
+  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+  [ -s "$displayfile" ] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -n 1 "$displayfile")"
+}
