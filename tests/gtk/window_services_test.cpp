@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gtk_test_support.h"
@@ -14,9 +15,13 @@ constexpr uint32_t dialogFlags = styleCaption | styleSystemMenu | styleSizingBor
 
 bool mapped(WindowHandle window) { return gtk_widget_get_mapped(GTK_WIDGET(window)); }
 
-void originOf(WindowHandle window, int& x, int& y) {
+std::pair<int, int> originOf(WindowHandle window) {
+    int x = -1, y = -1;
     gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(window)), &x, &y);
+    return {x, y};
 }
+
+bool haveXdotool() { return std::system("command -v xdotool >/dev/null 2>&1") == 0; }
 
 class WindowServices : public ::testing::Test {
 protected:
@@ -28,30 +33,52 @@ protected:
     }
     void TearDown() override { closeAllWindows(); }
 
+    // Opens a top window and waits until it is on the screen.
+    WindowHandle openShown(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, const char* title,
+                           int settleMs = 150) {
+        WindowHandle window = openTopWindow(0, x, y, w, h, flags, title);
+        EXPECT_NE(window, nullptr);
+        EXPECT_TRUE(window && gtktest::pumpUntil([&] { return mapped(window); }));
+        gtktest::settle(settleMs);
+        return window;
+    }
+
     // A captioned window holding controls made by the test.
-    WindowHandle openControlWindow(int32_t width = 420, int32_t height = 300) {
-        WindowHandle window = openTopWindow(0, 0, 0, width, height, dialogFlags, "Controls");
+    WindowHandle openControlWindow() {
+        WindowHandle window = openTopWindow(0, 0, 0, 420, 300, dialogFlags, "Controls");
         EXPECT_NE(window, nullptr);
         EXPECT_EQ(beginControlList(window), window);
         return window;
     }
 
-    // Every widget of the window, in GTK's order (each container before its children).
+    // OK and Help on the window; a panel whose first page holds a check box and a slider
+    // and whose second page a check box; a button back on the window after the panel.
+    void addPanelDialog() {
+        addButton(1, 110, 265, 80, 30, "OK");
+        addButton(2, 305, 265, 80, 30, "Help");
+        ASSERT_NE(addTabPanel(4, 10, 15, 400, 245), nullptr);
+        addTabPage(4, -1, "General");
+        addCheckBox(5, 93, 168, 110, 20, "On the first page");
+        addSlider(6, 88, 33, 290, 20, 1, 10, sliderTicks);
+        addTabPage(4, -1, "About");
+        addCheckBox(8, 33, 18, 110, 20, "On the second page");
+        endTabPanel();
+        addButton(3, 210, 265, 80, 30, "After the panel");
+    }
+
     static void collect(GtkWidget* widget, std::vector<GtkWidget*>& all) {
         all.push_back(widget);
-        if (GTK_IS_CONTAINER(widget)) {
-            GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-            for (GList* c = children; c; c = c->next) collect(GTK_WIDGET(c->data), all);
-            g_list_free(children);
-        }
+        if (!GTK_IS_CONTAINER(widget)) return;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c; c = c->next) collect(GTK_WIDGET(c->data), all);
+        g_list_free(children);
     }
 
     static GtkWidget* findByLabel(WindowHandle window, GType type, const std::string& label) {
         std::vector<GtkWidget*> all;
         collect(GTK_WIDGET(window), all);
         for (GtkWidget* w : all)
-            if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && GTK_IS_BUTTON(w) &&
-                label == gtk_button_get_label(GTK_BUTTON(w)))
+            if (G_TYPE_CHECK_INSTANCE_TYPE(w, type) && GTK_IS_BUTTON(w) && label == gtk_button_get_label(GTK_BUTTON(w)))
                 return w;
         return nullptr;
     }
@@ -60,21 +87,13 @@ protected:
     int32_t screenH = 0;
 };
 
-// ---- windows ----
-
 TEST_F(WindowServices, APopupIsBorderlessBlackAndCoversTheAreaAskedFor) {
     ASSERT_GT(screenW, 0);
-    WindowHandle window = openTopWindow(0, 0, 0, screenW, screenH, stylePopup, "");
+    WindowHandle window = openShown(0, 0, screenW, screenH, stylePopup, "", 300);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(currentWindow(), window);
     EXPECT_FALSE(gtk_window_get_decorated(GTK_WINDOW(window)));
-    ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
-    gtktest::settle(300);
-    int x = -1;
-    int y = -1;
-    originOf(window, x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(originOf(window), std::make_pair(0, 0));
     GdkWindow* surface = gtk_widget_get_window(GTK_WIDGET(window));
     EXPECT_EQ(gdk_window_get_width(surface), screenW);
     EXPECT_EQ(gdk_window_get_height(surface), screenH);
@@ -87,99 +106,65 @@ TEST_F(WindowServices, APopupIsBorderlessBlackAndCoversTheAreaAskedFor) {
 TEST_F(WindowServices, TheVisibilityBitIsInvertedAndBareStylesGetACaption) {
     WindowHandle hidden = openTopWindow(1, 10, 10, 100, 80, styleHiddenBit, "hidden");
     WindowHandle shown = openTopWindow(2, 10, 10, 100, 80, 0, "shown");
-    ASSERT_NE(hidden, nullptr);
-    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(hidden && shown);
     EXPECT_FALSE(gtk_widget_get_visible(GTK_WIDGET(hidden)));
-    EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(hidden)));
     EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(shown)));
-    EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(shown)));
+    for (WindowHandle w : {hidden, shown}) EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(w)));
     EXPECT_EQ(currentWindow(), shown);
 }
 
-TEST_F(WindowServices, TheDialogHasA420By300ClientAreaCentredOnTheScreen) {
-    WindowHandle window = openTopWindow(0, 361, 207, 420, 300, dialogFlags, "Plaidwick ScreenSaver 1.0");
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
-    gtktest::settle();
-    GtkWidget* client = gtk_bin_get_child(GTK_BIN(window));
+TEST_F(WindowServices, CentredWindowsKeepTheirClientSizeAndStopAtTheLeftEdge) {
+    WindowHandle dialog = openShown(361, 207, 420, 300, dialogFlags, "Plaidwick ScreenSaver 1.0");
+    ASSERT_NE(dialog, nullptr);
+    GtkWidget* client = gtk_bin_get_child(GTK_BIN(dialog));
     EXPECT_EQ(gtk_widget_get_allocated_width(client), 420);
     EXPECT_EQ(gtk_widget_get_allocated_height(client), 300);
-    EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(window)));
-    EXPECT_TRUE(gtk_window_get_resizable(GTK_WINDOW(window)));
-    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window)), "Plaidwick ScreenSaver 1.0");
-    int x = -1;
-    int y = -1;
-    originOf(window, x, y);
-    EXPECT_EQ(x, (screenW >> 1) - (420 >> 1));
-    EXPECT_EQ(y, (screenH >> 1) - (300 >> 1));
-}
+    EXPECT_TRUE(gtk_window_get_decorated(GTK_WINDOW(dialog)));
+    EXPECT_TRUE(gtk_window_get_resizable(GTK_WINDOW(dialog)));
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), "Plaidwick ScreenSaver 1.0");
+    EXPECT_EQ(originOf(dialog), std::make_pair((screenW >> 1) - 210, (screenH >> 1) - 150));
 
-TEST_F(WindowServices, AWindowWiderThanTheScreenIsCentredToItsLeftEdge) {
-    WindowHandle window = openTopWindow(0, 50, 50, screenW + 101, 61, styleCaption | centreOnScreen, "wide");
-    ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
-    gtktest::settle();
-    int x = -1;
-    int y = -1;
-    originOf(window, x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, (screenH >> 1) - (61 >> 1));
+    WindowHandle wide = openShown(50, 50, screenW + 101, 61, styleCaption | centreOnScreen, "wide");
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(originOf(wide), std::make_pair(0, (screenH >> 1) - 30));
 }
 
 TEST_F(WindowServices, ReopeningANumberClosesTheOldWindowAndClosingAllEmptiesTheTable) {
-    WindowHandle first = openTopWindow(3, 0, 0, 50, 50, 0, "first");
-    ASSERT_NE(first, nullptr);
-    gpointer firstAlive = first;
-    g_object_add_weak_pointer(G_OBJECT(first), &firstAlive);
-    WindowHandle second = openTopWindow(3, 0, 0, 60, 60, 0, "second");
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(firstAlive, nullptr);
+    std::vector<gpointer> alive;
+    alive.reserve(3);
+    auto open = [&](int32_t number) {
+        WindowHandle w = openTopWindow(number, 0, 0, 50, 50, 0, "w");
+        alive.push_back(w);
+        if (w) g_object_add_weak_pointer(G_OBJECT(w), &alive.back());
+        return w;
+    };
+    open(3);
+    WindowHandle second = open(3);
+    EXPECT_EQ(alive[0], nullptr);
     EXPECT_EQ(currentWindow(), second);
-
-    WindowHandle high = openTopWindow(45, 0, 0, 30, 30, 0, "beyond the first table");
-    ASSERT_NE(high, nullptr);
-    gpointer secondAlive = second;
-    gpointer highAlive = high;
-    g_object_add_weak_pointer(G_OBJECT(second), &secondAlive);
-    g_object_add_weak_pointer(G_OBJECT(high), &highAlive);
+    open(45);  // beyond the first table
+    ASSERT_TRUE(alive[1] && alive[2]);
     closeAllWindows();
-    EXPECT_EQ(secondAlive, nullptr);
-    EXPECT_EQ(highAlive, nullptr);
+    EXPECT_EQ(alive[1], nullptr);
+    EXPECT_EQ(alive[2], nullptr);
     EXPECT_EQ(currentWindow(), nullptr);
     EXPECT_EQ(beginControlList(second), nullptr);
 }
 
-// ---- controls ----
-
-TEST_F(WindowServices, SlidersStartAtTheirMinimumAndClampEveryPosition) {
+TEST_F(WindowServices, ControlStatesAreClampedAndUnknownControlsReadZero) {
     openControlWindow();
     addSlider(20, 10, 10, 290, 20, 1, 10, sliderTicks);
-    EXPECT_EQ(getControlState(20), 1);
-    setControlState(20, 25);
-    EXPECT_EQ(getControlState(20), 10);
-    setControlState(20, -3);
-    EXPECT_EQ(getControlState(20), 1);
-    setControlState(20, 7);
-    EXPECT_EQ(getControlState(20), 7);
-
-    // The range itself is held to 0 ... 10000.
-    addSlider(21, 10, 60, 290, 20, -5, 20000, 0);
-    setControlState(21, 20000);
-    EXPECT_EQ(getControlState(21), 10000);
-    setControlState(21, -5);
-    EXPECT_EQ(getControlState(21), 0);
-}
-
-TEST_F(WindowServices, CheckBoxesHoldZeroOrOne) {
-    openControlWindow();
-    addCheckBox(22, 10, 10, 140, 20, "Tick");
+    addSlider(21, 10, 60, 290, 20, -5, 20000, 0);  // the range itself is held to 0 ... 10000
+    addCheckBox(22, 10, 100, 140, 20, "Tick");
+    const struct { int32_t id, set, expected; } steps[] = {
+        {20, 25, 10}, {20, -3, 1}, {20, 7, 7}, {21, 20000, 10000}, {21, -5, 0},
+        {22, 1, 1},   {22, 0, 0},  {22, 2, 1}, {9999, 1, 0}};
+    EXPECT_EQ(getControlState(20), 1) << "a slider starts at its minimum";
     EXPECT_EQ(getControlState(22), 0);
-    setControlState(22, 1);
-    EXPECT_EQ(getControlState(22), 1);
-    setControlState(22, 0);
-    EXPECT_EQ(getControlState(22), 0);
-    setControlState(22, 2);  // any other value ticks it
-    EXPECT_EQ(getControlState(22), 1);
+    for (const auto& s : steps) {
+        setControlState(s.id, s.set);
+        EXPECT_EQ(getControlState(s.id), s.expected) << s.id << " set to " << s.set;
+    }
 }
 
 TEST_F(WindowServices, ControlsWithoutAWindowOrNumberDoNothing) {
@@ -187,60 +172,38 @@ TEST_F(WindowServices, ControlsWithoutAWindowOrNumberDoNothing) {
     EXPECT_EQ(getControlState(23), 0);
     setControlState(23, 5);
     setControlText(23, "still nothing");
-    setControlState(9999, 1);
     EXPECT_EQ(getControlState(-1), 0);
     EXPECT_EQ(beginControlList(nullptr), nullptr);
 }
 
-TEST_F(WindowServices, TheProgramsOwnChangesRaiseNoEventButACloseRequestDoes) {
+TEST_F(WindowServices, OnlyTheUsersActionsRaiseEventsAndACloseRequestKeepsTheWindow) {
     WindowHandle window = openControlWindow();
-    addCheckBox(5, 10, 10, 140, 20, "Names");
-    addSlider(6, 10, 40, 290, 20, 1, 10, sliderTicks);
-    addTabPanel(4, 10, 80, 400, 150);
-    addTabPage(4, -1, "General");
-    addTabPage(4, -1, "About");
-    endTabPanel();
+    addPanelDialog();
     setControlState(5, 1);
     setControlState(6, 8);
     setControlState(4, 1);
     setControlText(4, "Renamed");
     ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
 
+    GtkWidget* button = findByLabel(window, GTK_TYPE_BUTTON, "After the panel");
+    ASSERT_NE(button, nullptr);
+    gtk_button_clicked(GTK_BUTTON(button));
+    EXPECT_EQ(waitEvent(), controlEvent);
+    EXPECT_EQ(eventControl(), 3) << "the program's own changes raised an event";
     gtk_window_close(GTK_WINDOW(window));
     EXPECT_EQ(waitEvent(), closeEvent);
+    EXPECT_EQ(eventControl(), 3);
     gtktest::settle();
     EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(window)));
     EXPECT_EQ(currentWindow(), window);
     EXPECT_EQ(getControlState(4), 1);
 }
 
-TEST_F(WindowServices, TheLatestControlIsStillKnownAfterACloseEvent) {
-    WindowHandle window = openControlWindow();
-    addButton(1, 110, 265, 80, 30, "OK");
-    addButton(3, 210, 265, 80, 30, "Cancel");
-    GtkWidget* cancel = findByLabel(window, GTK_TYPE_BUTTON, "Cancel");
-    ASSERT_NE(cancel, nullptr);
-    gtk_button_clicked(GTK_BUTTON(cancel));
-    EXPECT_EQ(waitEvent(), controlEvent);
-    EXPECT_EQ(eventControl(), 3);
-    gtk_window_close(GTK_WINDOW(window));
-    EXPECT_EQ(waitEvent(), closeEvent);
-    EXPECT_EQ(eventControl(), 3);
-}
-
 TEST_F(WindowServices, ControlsOnTabPagesSitOnTheFirstPageUntilAnotherTabIsChosen) {
     WindowHandle window = openControlWindow();
-    ControlHandle panel = addTabPanel(4, 10, 15, 400, 245);
-    ASSERT_NE(panel, nullptr);
-    addTabPage(4, -1, "General");
-    addCheckBox(5, 93, 168, 110, 20, "On the first page");
-    addTabPage(4, -1, "About");
-    addCheckBox(8, 33, 18, 110, 20, "On the second page");
-    endTabPanel();
-    addButton(1, 110, 265, 80, 30, "After the panel");
+    addPanelDialog();
     ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
     gtktest::settle();
-
     GtkWidget* first = findByLabel(window, GTK_TYPE_CHECK_BUTTON, "On the first page");
     GtkWidget* second = findByLabel(window, GTK_TYPE_CHECK_BUTTON, "On the second page");
     GtkWidget* after = findByLabel(window, GTK_TYPE_BUTTON, "After the panel");
@@ -248,14 +211,10 @@ TEST_F(WindowServices, ControlsOnTabPagesSitOnTheFirstPageUntilAnotherTabIsChose
     EXPECT_EQ(getControlState(4), 0);
     EXPECT_TRUE(gtk_widget_is_drawable(first));
     EXPECT_FALSE(gtk_widget_is_drawable(second));
-    // The button made after endTabPanel is back on the window, not on a page.
     EXPECT_EQ(gtk_widget_get_parent(after), gtk_bin_get_child(GTK_BIN(window)));
-    // Page controls are placed relative to their page.
-    int px = -1;
-    int py = -1;
+    int px = -1, py = -1;  // relative to the page
     gtk_widget_translate_coordinates(first, gtk_widget_get_parent(first), 0, 0, &px, &py);
-    EXPECT_EQ(px, 93);
-    EXPECT_EQ(py, 168);
+    EXPECT_EQ(std::make_pair(px, py), std::make_pair(93, 168));
 
     setControlState(4, 1);
     gtktest::settle();
@@ -265,24 +224,15 @@ TEST_F(WindowServices, ControlsOnTabPagesSitOnTheFirstPageUntilAnotherTabIsChose
 
 TEST_F(WindowServices, TabWrapsAroundTheVisibleControlsOnly) {
     WindowHandle window = openControlWindow();
-    addButton(1, 110, 265, 80, 30, "OK");
-    addButton(2, 305, 265, 80, 30, "Help");
-    addTabPanel(4, 10, 15, 400, 245);
-    addTabPage(4, -1, "General");
-    addCheckBox(5, 93, 168, 110, 20, "Names");
-    addSlider(6, 88, 33, 290, 20, 1, 10, sliderTicks);
-    addTabPage(4, -1, "About");
-    addCheckBox(8, 33, 18, 110, 20, "Hidden");
-    endTabPanel();
+    addPanelDialog();
     ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
     gtktest::settle();
-    GtkWidget* hidden = findByLabel(window, GTK_TYPE_CHECK_BUTTON, "Hidden");
+    GtkWidget* hidden = findByLabel(window, GTK_TYPE_CHECK_BUTTON, "On the second page");
     ASSERT_NE(hidden, nullptr);
 
-    // Tab round the window twice: the focus must come back to where it
-    // started, and never reach the control of the hidden page.
+    // Twice round the window: back to the start, never on the hidden page.
     std::vector<GtkWidget*> forward;
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 14; ++i) {
         g_signal_emit_by_name(window, "move-focus", GTK_DIR_TAB_FORWARD);
         forward.push_back(gtk_window_get_focus(GTK_WINDOW(window)));
     }
@@ -290,38 +240,30 @@ TEST_F(WindowServices, TabWrapsAroundTheVisibleControlsOnly) {
     EXPECT_EQ(distinct.count(nullptr), 0u) << "Tab left the window without a focus";
     EXPECT_EQ(distinct.count(hidden), 0u);
     const size_t cycle = distinct.size();
-    ASSERT_GE(cycle, 4u);  // OK, Help, the tabs, the check box, the slider
+    ASSERT_GE(cycle, 5u);  // three buttons, the tabs, the check box, the slider
     ASSERT_LT(cycle, forward.size());
     EXPECT_EQ(forward[cycle], forward[0]);
 
-    // Shift+Tab walks the same cycle backwards.
     g_signal_emit_by_name(window, "move-focus", GTK_DIR_TAB_BACKWARD);
     EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(window)), forward[forward.size() - 2]);
 }
 
-// A real drag with the pointer, through the X server: the slider reports
-// every step, so a label can follow the thumb.
+// A real drag through the X server: the slider reports every step.
 TEST_F(WindowServices, DraggingASliderReportsEveryStep) {
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    if (!haveXdotool()) GTEST_SKIP() << "xdotool is not installed";
     WindowHandle window = openControlWindow();
     addSlider(9, 88, 108, 290, 20, 1, 60, sliderTicks);
     ASSERT_TRUE(gtktest::pumpUntil([&] { return mapped(window); }));
     gtktest::settle(300);
-    int wx = 0;
-    int wy = 0;
-    originOf(window, wx, wy);
-    // From the thumb at the left end to the right end, in small steps, in
-    // the background while this process takes the events.
-    const int y = wy + 108 + 8;
-    std::string script = "(xdotool mousemove " + std::to_string(wx + 95) + " " + std::to_string(y) +
-                         "; sleep 0.2; xdotool mousedown 1";
-    for (int x = wx + 100; x <= wx + 390; x += 15) script += "; sleep 0.03; xdotool mousemove " + std::to_string(x) + " " + std::to_string(y);
+    const auto [wx, wy] = originOf(window);
+    const std::string y = " " + std::to_string(wy + 116);
+    std::string script = "(xdotool mousemove " + std::to_string(wx + 95) + y + "; sleep 0.2; xdotool mousedown 1";
+    for (int x = wx + 100; x <= wx + 390; x += 15) script += "; sleep 0.03; xdotool mousemove " + std::to_string(x) + y;
     script += "; sleep 0.1; xdotool mouseup 1) >/dev/null 2>&1 &";
     ASSERT_EQ(std::system(script.c_str()), 0);
 
     std::set<int32_t> positions;
-    int events = 0;
-    while (getControlState(9) < 60 && events < 500) {
+    for (int events = 0; getControlState(9) < 60 && events < 500;) {
         if (waitEvent() != controlEvent) continue;
         ++events;
         EXPECT_EQ(eventControl(), 9);
@@ -332,16 +274,12 @@ TEST_F(WindowServices, DraggingASliderReportsEveryStep) {
     gtktest::settle(600);  // let the button come up before the next test
 }
 
-// ---- process services ----
-
 TEST_F(WindowServices, ThePointerIsReadInScreenPixelsAndCanBeHiddenOverNewWindows) {
-    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+    if (!haveXdotool()) GTEST_SKIP() << "xdotool is not installed";
     ASSERT_EQ(std::system("xdotool mousemove 123 45"), 0);
-    int32_t x = -1;
-    int32_t y = -1;
+    int32_t x = -1, y = -1;
     ASSERT_TRUE(cursorPosition(x, y));
-    EXPECT_EQ(x, 123);
-    EXPECT_EQ(y, 45);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(123, 45));
 
     setCursorVisible(false);
     WindowHandle window = openTopWindow(0, 0, 0, 200, 100, stylePopup, "");
