@@ -66,9 +66,9 @@ class HelpLaunch : public ::testing::Test {
         ASSERT_EQ(chmod(path.c_str(), 0700), 0);
     }
 
-    // The viewer's bin folder first on PATH, so the real viewer is not found.
+    // Only the test's bin folder on PATH, so no real viewer is found.
     void useViewers() {
-        setenv("PATH", (bin_ + ":" + oldPath_).c_str(), 1);
+        setenv("PATH", bin_.c_str(), 1);
         initHelpViewer();
     }
 
@@ -91,55 +91,39 @@ class HelpLaunch : public ::testing::Test {
     std::string oldPath_;
 };
 
-TEST_F(HelpLaunch, HostilePathReachesTheViewerAsOneLiteralArgument) {
-    installViewer("xchm");
-    useViewers();
-    ASSERT_TRUE(helpViewerLoaded());
+// Each viewer gets the help file as one literal argument, in its own form.
+TEST_F(HelpLaunch, ViewerArgumentForms) {
     const std::string pwned = root_ + "/pwned";
-    const std::string folder = root_ + "/my 'help' \"files\" $(touch " + pwned + ") ; `touch " +
-                               pwned + "` & #x/";
-    const std::string file = folder + "Plaidwick.chm";
-
-    const intptr_t pid = openHelp(file, "Support.htm");
-    ASSERT_GT(pid, 0);
-    const std::vector<std::string> arguments = recordedArguments();
-    ASSERT_EQ(arguments.size(), 1u);
-    EXPECT_EQ(arguments[0], "file:" + file + "#xchm:/Support.htm");
+    const std::string hostile =
+        root_ + "/my 'help' \"files\" $(touch " + pwned + ") ; `touch " + pwned + "` & #x/Plaidwick.chm";
+    gchar* cwd = g_get_current_dir();
+    const std::string here = cwd;
+    g_free(cwd);
+    const struct {
+        const char *viewer, *absent;
+        std::string file, topic, argument;
+    } cases[] = {
+        {"xchm", "kchmviewer", hostile, "Support.htm", "file:" + hostile + "#xchm:/Support.htm"},
+        // xchm decodes %-escapes: a literal % must reach it encoded.
+        {"xchm", "kchmviewer", "/srv/100% help/Plaidwick.chm", "Support.htm",
+         "file:/srv/100%25 help/Plaidwick.chm#xchm:/Support.htm"},
+        {"xchm", "kchmviewer", "/srv/help/Plaidwick.chm", "", "file:/srv/help/Plaidwick.chm#xchm:/"},
+        {"xchm", "kchmviewer", "docs/Plaidwick.chm", "Support.htm",
+         "file:" + here + "/docs/Plaidwick.chm#xchm:/Support.htm"},
+        {"kchmviewer", "xchm", "/srv/my help/Plaidwick.chm", "Support.htm", "/srv/my help/Plaidwick.chm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        unlink((bin_ + "/" + c.absent).c_str());
+        unlink(record_.c_str());
+        installViewer(c.viewer, "exit 0");
+        useViewers();
+        ASSERT_TRUE(helpViewerLoaded());
+        ASSERT_GT(openHelp(c.file, c.topic), 0);
+        EXPECT_EQ(recordedArguments(), std::vector<std::string>{c.argument});
+    }
     g_usleep(200000);
     EXPECT_FALSE(exists(pwned)) << "part of the path was run as a command";
-}
-
-TEST_F(HelpLaunch, ViewerArgumentForms) {
-    installViewer("xchm", "exit 0");
-    useViewers();
-
-    // xchm decodes %-escapes: a literal % must reach it encoded.
-    ASSERT_GT(openHelp("/srv/100% help/Plaidwick.chm", "Support.htm"), 0);
-    EXPECT_EQ(recordedArguments(),
-              std::vector<std::string>{"file:/srv/100%25 help/Plaidwick.chm#xchm:/Support.htm"});
-
-    // Without a topic the file opens at its default page.
-    unlink(record_.c_str());
-    ASSERT_GT(openHelp("/srv/help/Plaidwick.chm", ""), 0);
-    EXPECT_EQ(recordedArguments(), std::vector<std::string>{"file:/srv/help/Plaidwick.chm#xchm:/"});
-
-    // A relative install path is resolved against the current folder.
-    unlink(record_.c_str());
-    gchar* cwd = g_get_current_dir();
-    const std::string expected = std::string(cwd) + "/docs/Plaidwick.chm";
-    g_free(cwd);
-    ASSERT_GT(openHelp("docs/Plaidwick.chm", "Support.htm"), 0);
-    EXPECT_EQ(recordedArguments(),
-              std::vector<std::string>{"file:" + expected + "#xchm:/Support.htm"});
-}
-
-TEST_F(HelpLaunch, KchmviewerGetsThePlainPathWhenXchmIsAbsent) {
-    installViewer("kchmviewer", "exit 0");
-    setenv("PATH", bin_.c_str(), 1);
-    initHelpViewer();
-    ASSERT_TRUE(helpViewerLoaded());
-    ASSERT_GT(openHelp("/srv/my help/Plaidwick.chm", "Support.htm"), 0);
-    EXPECT_EQ(recordedArguments(), std::vector<std::string>{"/srv/my help/Plaidwick.chm"});
 }
 
 TEST_F(HelpLaunch, NothingHappensWithoutAViewerOrForClassicHelp) {
@@ -149,8 +133,6 @@ TEST_F(HelpLaunch, NothingHappensWithoutAViewerOrForClassicHelp) {
     EXPECT_FALSE(helpViewerLoaded());
     EXPECT_FALSE(htmlHelpAvailable());
     EXPECT_EQ(openHelp("/srv/help/Plaidwick.chm", "Support.htm"), 0);
-    closeHelp();
-
     // With a viewer at hand, classic help files still go nowhere.
     useViewers();
     EXPECT_EQ(openHelp("/srv/help/PLAIDWICK.HLP", "Support"), 0);
@@ -159,42 +141,31 @@ TEST_F(HelpLaunch, NothingHappensWithoutAViewerOrForClassicHelp) {
     EXPECT_FALSE(exists(record_)) << "a viewer was started";
 }
 
+// closeHelp ends and reaps every viewer it started, however the viewer behaves.
 TEST_F(HelpLaunch, CloseHelpEndsEveryViewerItStarted) {
-    installViewer("xchm");
-    useViewers();
-    const pid_t first = static_cast<pid_t>(openHelp("/srv/a.chm", "Support.htm"));
-    const pid_t second = static_cast<pid_t>(openHelp("/srv/b.chm", "Support.htm"));
-    ASSERT_GT(first, 0);
-    ASSERT_GT(second, 0);
-    recordedArguments();
-    EXPECT_TRUE(processExists(first));
-    EXPECT_TRUE(processExists(second));
-    closeHelp();
-    EXPECT_FALSE(processExists(first)) << "still running or left unreaped";
-    EXPECT_FALSE(processExists(second)) << "still running or left unreaped";
-}
-
-TEST_F(HelpLaunch, CloseHelpEndsAViewerThatIgnoresTerminate) {
-    installViewer("xchm", "trap '' TERM\nexec /bin/sleep 60");
-    useViewers();
-    const pid_t pid = static_cast<pid_t>(openHelp("/srv/a.chm", "Support.htm"));
-    ASSERT_GT(pid, 0);
-    recordedArguments();
-    const gint64 start = g_get_monotonic_time();
-    closeHelp();
-    EXPECT_LT(g_get_monotonic_time() - start, 10 * G_USEC_PER_SEC) << "waited for the viewer";
-    EXPECT_FALSE(processExists(pid));
-}
-
-TEST_F(HelpLaunch, ViewerClosedByTheUserIsReaped) {
-    installViewer("xchm", "exit 0");
-    useViewers();
-    const pid_t pid = static_cast<pid_t>(openHelp("/srv/a.chm", "Support.htm"));
-    ASSERT_GT(pid, 0);
-    recordedArguments();
-    g_usleep(200000);
-    closeHelp();
-    EXPECT_FALSE(processExists(pid)) << "left as a zombie";
+    const struct { const char *what, *then; int viewers; bool lingers; } cases[] = {
+        {"stays open", "exec /bin/sleep 60", 2, true},
+        {"ignores terminate", "trap '' TERM\nexec /bin/sleep 60", 1, true},
+        {"closed by the user", "exit 0", 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        unlink(record_.c_str());
+        installViewer("xchm", c.then);
+        useViewers();
+        std::vector<pid_t> pids;
+        for (int i = 0; i < c.viewers; ++i) {
+            pids.push_back(static_cast<pid_t>(openHelp("/srv/a.chm", "Support.htm")));
+            ASSERT_GT(pids.back(), 0);
+        }
+        recordedArguments();
+        g_usleep(200000);
+        for (pid_t pid : pids) EXPECT_TRUE(processExists(pid) || !c.lingers) << "the viewer ended early";
+        const gint64 start = g_get_monotonic_time();
+        closeHelp();
+        EXPECT_LT(g_get_monotonic_time() - start, 10 * G_USEC_PER_SEC) << "waited for the viewer";
+        for (pid_t pid : pids) EXPECT_FALSE(processExists(pid)) << "still running or left unreaped";
+    }
 }
 
 }  // namespace
