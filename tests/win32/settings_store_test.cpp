@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "config/dialog.h"
 #include "platform/settings_store.h"
@@ -64,12 +67,28 @@ bool valueExists(const char* valueName) {
     return queryRaw(settingsKeyPath, valueName, type, bytes);
 }
 
+void storeTexts(std::initializer_list<std::pair<const char*, std::string>> values) {
+    for (const auto& [name, text] : values) storeText(settingsKeyPath, name, text);
+}
+
+std::tuple<int32_t, int32_t, int32_t, int32_t> numbers(const SaverSettings& s) {
+    return {s.randomOrder, s.showNames, s.zoom, s.delayMs};
+}
+
+std::tuple<int32_t, int32_t, int32_t, int32_t> dialogStates() {
+    return {getControlState(randomOrderBox), getControlState(showNamesBox), getControlState(zoomSlider),
+            getControlState(delaySlider)};
+}
+
+// The stored order, names, zoom and delay texts, space-separated.
+std::string storedNumbers() {
+    return storedText(tartanOrderValue) + " " + storedText(tartanInfoValue) + " " + storedText(tartanZoomValue) +
+           " " + storedText(tartanDelayValue);
+}
+
 class RegistryStore : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegDeleteTreeA(HKEY_CURRENT_USER, scratchRoot);
-        RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath);
-    }
+    void SetUp() override { TearDown(); }
     void TearDown() override {
         RegDeleteTreeA(HKEY_CURRENT_USER, scratchRoot);
         RegDeleteTreeA(HKEY_CURRENT_USER, settingsKeyPath);
@@ -77,79 +96,60 @@ protected:
     }
 };
 
-TEST_F(RegistryStore, MissingKeyAndMissingValueGiveTheTwoErrorTexts) {
-    EXPECT_EQ(readScratch("Tartan Zoom"), "Error Opening Key");
-    storeText(scratchKey, "Other", "5");
-    EXPECT_EQ(readScratch("Tartan Zoom"), "Error Reading Key");
-    EXPECT_EQ(readScratch("Other"), "5");
+TEST_F(RegistryStore, WrittenTextIsATerminatedStringThatReadsBack) {
+    EXPECT_EQ(readScratch("Value"), "Error Opening Key");
+    for (const std::string text : {"Abercrombie D", ""}) {
+        EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, scratchKey, "Value", text), 2);
+        DWORD type = 0;
+        std::string bytes;
+        ASSERT_TRUE(queryRaw(scratchKey, "Value", type, bytes));
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(bytes, text + '\0');
+        EXPECT_EQ(readScratch("Value"), text);
+    }
+    EXPECT_EQ(readScratch("Other"), "Error Reading Key");
 }
 
-TEST_F(RegistryStore, WrittenTextIsATerminatedStringThatReadsBack) {
-    EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, scratchKey, "Value", "Abercrombie D"), 2);
-    DWORD type = 0;
-    std::string bytes;
-    ASSERT_TRUE(queryRaw(scratchKey, "Value", type, bytes));
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(bytes, std::string("Abercrombie D", 14));  // the text and its zero
-    EXPECT_EQ(readScratch("Value"), "Abercrombie D");
-
-    EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, scratchKey, "Empty", ""), 2);
-    EXPECT_EQ(readScratch("Empty"), "");
+// Whatever another writer stored reads as its bytes, the last one dropped, up to a zero
+// byte; 255 characters or more are an error.
+TEST_F(RegistryStore, StoredBytesOfAnyTypeReadAsText) {
+    const DWORD digits = 0x00333231;  // "123" and a zero
+    const std::string longest(254, 'x');
+    const struct { DWORD type; std::string bytes, expected; } cases[] = {
+        {REG_SZ, longest + '\0', longest},
+        {REG_SZ, std::string(255, 'y') + '\0', "Error Reading Key"},
+        {REG_DWORD, std::string(reinterpret_cast<const char*>(&digits), 4), "123"},
+        {REG_BINARY, "abc", "ab"},
+        {REG_BINARY, std::string("ab\0cd", 6), "ab"},
+        {REG_BINARY, "q", ""},
+        // Wine adds the missing terminator when it hands a string back; Windows does not.
+        {REG_SZ, "abc", runningUnderWine() ? "abc" : "ab"},
+    };
+    for (const auto& c : cases) {
+        storeRaw(scratchKey, "V", c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
+        EXPECT_EQ(readScratch("V"), c.expected) << "type " << c.type << ", " << c.bytes.size() << " bytes";
+    }
 }
 
 TEST_F(RegistryStore, WriteResultsTellWhereTheWriteFailed) {
-    // A key path the registry refuses (it may not begin with a backslash,
-    // nor hold a name of 300 characters): the key cannot be made.
+    // Key paths the registry refuses: a leading backslash, a 300-character name.
     EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, "\\Software\\Plaidwick Tests", "V", "1"), 0);
     EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, std::string(scratchKey) + "\\" + std::string(300, 'k'),
-                               "V", "1"),
-              0);
-    // The key opens but a value name beyond the registry's limit is refused.
+                               "V", "1"), 0);
+    // The key opens but the value name is beyond the registry's limit.
     EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, scratchKey, std::string(17000, 'v'), "1"), 1);
     EXPECT_EQ(readScratch("V"), "Error Reading Key");
-}
-
-TEST_F(RegistryStore, TextsUpTo254CharactersReadBackLongerOnesAreErrors) {
-    const std::string longest(254, 'x');
-    storeText(scratchKey, "Longest", longest);
-    EXPECT_EQ(readScratch("Longest"), longest);
-    storeText(scratchKey, "TooLong", std::string(255, 'y'));
-    EXPECT_EQ(readScratch("TooLong"), "Error Reading Key");
-    storeText(scratchKey, "FarTooLong", std::string(600, 'z'));
-    EXPECT_EQ(readScratch("FarTooLong"), "Error Reading Key");
-}
-
-TEST_F(RegistryStore, ValuesOfOtherTypesReadAsTheirBytesLastByteDropped) {
-    const DWORD digits = 0x00333231;  // the bytes "123" and a zero
-    storeRaw(scratchKey, "Number", REG_DWORD, &digits, sizeof digits);
-    EXPECT_EQ(readScratch("Number"), "123");
-    // Binary data has no terminating zero: the reader drops its last byte.
-    storeRaw(scratchKey, "Binary", REG_BINARY, "abc", 3);
-    EXPECT_EQ(readScratch("Binary"), "ab");
-    // A zero inside the data ends the text.
-    storeRaw(scratchKey, "Inner", REG_BINARY, "ab\0cd", 6);
-    EXPECT_EQ(readScratch("Inner"), "ab");
-    storeRaw(scratchKey, "OneByte", REG_BINARY, "q", 1);
-    EXPECT_EQ(readScratch("OneByte"), "");
-}
-
-TEST_F(RegistryStore, StringWithoutTerminatorFromAnotherWriter) {
-    storeRaw(scratchKey, "Unterminated", REG_SZ, "abc", 3);
-    // Windows hands the three bytes back as they are and the reader drops
-    // the last one; Wine adds a terminating zero when it hands a string
-    // value back, so nothing is lost there.
-    EXPECT_EQ(readScratch("Unterminated"), runningUnderWine() ? "abc" : "ab");
 }
 
 TEST_F(RegistryStore, ProgramFolderIsTheTestProgramsFolderWithBackslash) {
     char fileName[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, fileName, MAX_PATH);
     ASSERT_GT(length, 0u);
-    const std::string folder = programFolder();
+    const std::string folder = programFolder(), path(fileName, length);
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '\\');
-    EXPECT_EQ(std::string(fileName, length).rfind(folder, 0), 0u) << folder;
-    EXPECT_EQ(std::string(fileName, length).find('\\', folder.size()), std::string::npos);
+    EXPECT_EQ(path.rfind(folder, 0), 0u) << folder;
+    EXPECT_EQ(path.find('\\', folder.size()), std::string::npos);
     EXPECT_STREQ(pathSeparator(), "\\");
 }
 
@@ -157,32 +157,21 @@ TEST_F(RegistryStore, FirstShowWritesEveryDefaultBack) {
     loadSaverSettings();
     const SaverSettings& s = saverSettings();
     EXPECT_EQ(s.installPath, programFolder());
-    EXPECT_EQ(s.randomOrder, 1);
-    EXPECT_EQ(s.showNames, 1);
-    EXPECT_EQ(s.zoom, 1);
-    EXPECT_EQ(s.delayMs, 1000);
+    EXPECT_EQ(numbers(s), std::make_tuple(1, 1, 1, 1000));
     EXPECT_EQ(storedText(installPathValue), programFolder());
     for (const char* name : {tartanOrderValue, tartanInfoValue, tartanZoomValue, tartanDelayValue})
         EXPECT_EQ(storedText(name), "1") << name;
 }
 
 TEST_F(RegistryStore, ShowReadsStoredTextsAsDecimalNumbers) {
-    storeText(settingsKeyPath, installPathValue, "D:\\Savers\\");
-    storeText(settingsKeyPath, tartanOrderValue, "0");
-    storeText(settingsKeyPath, tartanInfoValue, "2");
-    storeText(settingsKeyPath, tartanZoomValue, "70000");
-    storeText(settingsKeyPath, tartanDelayValue, " 12x");
+    storeTexts({{installPathValue, "D:\\Savers\\"}, {tartanOrderValue, "0"}, {tartanInfoValue, "2"},
+                {tartanZoomValue, "70000"}, {tartanDelayValue, " 12x"}});
     loadSaverSettings();
-    const SaverSettings& s = saverSettings();
-    EXPECT_EQ(s.installPath, "D:\\Savers\\");
-    EXPECT_EQ(s.randomOrder, 0);
-    EXPECT_EQ(s.showNames, 2);
-    EXPECT_EQ(s.zoom, 4464);  // the low 16 bits of 70000
-    EXPECT_EQ(s.delayMs, 12000);
+    EXPECT_EQ(saverSettings().installPath, "D:\\Savers\\");
+    EXPECT_EQ(numbers(saverSettings()), std::make_tuple(0, 2, 4464, 12000));  // 4464: the low 16 bits of 70000
 
     // An empty install path is replaced and written back; an empty number is 0.
-    storeText(settingsKeyPath, installPathValue, "");
-    storeText(settingsKeyPath, tartanZoomValue, "");
+    storeTexts({{installPathValue, ""}, {tartanZoomValue, ""}});
     loadSaverSettings();
     EXPECT_EQ(saverSettings().installPath, programFolder());
     EXPECT_EQ(storedText(installPathValue), programFolder());
@@ -190,37 +179,22 @@ TEST_F(RegistryStore, ShowReadsStoredTextsAsDecimalNumbers) {
 }
 
 TEST_F(RegistryStore, DialogShowsStoredValuesAndOkWritesWhatItShows) {
-    storeText(settingsKeyPath, tartanOrderValue, "0");
-    storeText(settingsKeyPath, tartanInfoValue, "1");
-    storeText(settingsKeyPath, tartanZoomValue, "25");
-    storeText(settingsKeyPath, tartanDelayValue, "30");
+    storeTexts({{tartanOrderValue, "0"}, {tartanInfoValue, "1"}, {tartanZoomValue, "25"}, {tartanDelayValue, "30"}});
     ASSERT_TRUE(openSettingsDialog());
-    EXPECT_EQ(getControlState(randomOrderBox), 0);
-    EXPECT_EQ(getControlState(showNamesBox), 1);
-    EXPECT_EQ(getControlState(zoomSlider), 10);  // 25 is past the slider's end
-    EXPECT_EQ(getControlState(delaySlider), 30);
-
+    EXPECT_EQ(dialogStates(), std::make_tuple(0, 1, 10, 30));  // 25 is past the zoom slider's end
     saveDialogSettings();
-    EXPECT_EQ(storedText(tartanOrderValue), "0");
-    EXPECT_EQ(storedText(tartanInfoValue), "1");
-    EXPECT_EQ(storedText(tartanZoomValue), "10");
-    EXPECT_EQ(storedText(tartanDelayValue), "30");
+    EXPECT_EQ(storedNumbers(), "0 1 10 30");
 
     setControlState(zoomSlider, 4);
     setControlState(showNamesBox, 0);
     setControlState(randomOrderBox, 1);
     saveDialogSettings();
-    EXPECT_EQ(storedText(tartanZoomValue), "4");
-    EXPECT_EQ(storedText(tartanInfoValue), "0");
-    EXPECT_EQ(storedText(tartanOrderValue), "1");
+    EXPECT_EQ(storedNumbers(), "1 0 4 30");
 }
 
 TEST_F(RegistryStore, DialogWithNoKeyWritesOnlyTheInstallPath) {
     ASSERT_TRUE(openSettingsDialog());
-    EXPECT_EQ(getControlState(randomOrderBox), 1);
-    EXPECT_EQ(getControlState(showNamesBox), 1);
-    EXPECT_EQ(getControlState(zoomSlider), 1);
-    EXPECT_EQ(getControlState(delaySlider), 1);
+    EXPECT_EQ(dialogStates(), std::make_tuple(1, 1, 1, 1));
     EXPECT_EQ(storedText(installPathValue), programFolder());
     for (const char* name : {tartanOrderValue, tartanInfoValue, tartanZoomValue, tartanDelayValue})
         EXPECT_FALSE(valueExists(name)) << name;
