@@ -18,16 +18,20 @@ namespace {
 constexpr DWORD styleMask = ~static_cast<DWORD>(WS_CLIPSIBLINGS);  // the system adds it to top-level windows
 constexpr UINT_PTR watchdogTimer = 77;
 
-SIZE outerSize(HWND window) {
+RECT rectOf(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    return SIZE{r.right - r.left, r.bottom - r.top};
+    return r;
 }
 
 SIZE clientSize(HWND window) {
     RECT r;
     GetClientRect(window, &r);
     return SIZE{r.right, r.bottom};
+}
+
+HWND open(int32_t number, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, const char* title = "") {
+    return static_cast<HWND>(openTopWindow(number, x, y, w, h, flags, title));
 }
 
 HWND controlWindow(HWND top, int id) {
@@ -79,126 +83,100 @@ void postClick(HWND control, int x, int y) {
     PostMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
-// Posts a Tab key press to the focused control, with Shift held or not in
-// the thread's key state (which is what the shortcut table consults).
-void postTab(bool shift) {
+// Holds Shift or not in the thread's key state (which the shortcut table consults).
+void holdShift(bool shift) {
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
+}
+
+// Posts a Tab key press to the focused control.
+void postTab(bool shift) {
+    holdShift(shift);
     HWND focused = GetFocus();
     PostMessageA(focused, WM_KEYDOWN, VK_TAB, 0x000F0001);
     PostMessageA(focused, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
 }
 
-void releaseShift() {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
-
 class Windows : public ::testing::Test {
 protected:
     void TearDown() override {
-        releaseShift();
+        holdShift(false);
         closeAllWindows();
         pumpMessages();
     }
 };
 
-TEST_F(Windows, PopupFlagsGiveAVisibleBorderlessWindowWhoseOuterSizeIsItsClientSize) {
-    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 320, 240, stylePopup, ""));
-    ASSERT_TRUE(window);
-    EXPECT_EQ(currentWindow(), window);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & styleMask, 0x90000000u);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(outerSize(window).cx, 320);
-    EXPECT_EQ(outerSize(window).cy, 240);
-    EXPECT_EQ(clientSize(window).cx, 320);
-    EXPECT_EQ(clientSize(window).cy, 240);
-    RECT r;
-    GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
+// Style, visibility and client size of each kind of window; only the popup has no frame.
+TEST_F(Windows, FlagsGiveTheStyleVisibilityAndClientSize) {
+    const struct { uint32_t flags; bool visible, caption; DWORD style; } cases[] = {
+        {stylePopup, true, false, 0x90000000u},
+        {styleHiddenBit, false, true, 0},  // the hidden bit is inverted
+        {0, true, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        HWND window = open(1, 0, 0, 200, 100, c.flags);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(currentWindow(), window);
+        const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)) & styleMask;
+        EXPECT_TRUE(!c.style || style == c.style) << std::hex << style;
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, c.visible);
+        EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.caption);
+        EXPECT_EQ(clientSize(window).cx, 200);
+        EXPECT_EQ(clientSize(window).cy, 100);
+        const RECT r = rectOf(window);
+        EXPECT_EQ(r.right - r.left == 200 && r.bottom - r.top == 100, !c.caption) << "outer size";
+    }
 }
 
-TEST_F(Windows, BareAndHiddenFlagsGetACaptionTheHiddenBitIsInverted) {
-    HWND hidden = static_cast<HWND>(openTopWindow(1, 50, 60, 200, 100, styleHiddenBit, "hidden"));
-    ASSERT_TRUE(hidden);
-    EXPECT_FALSE(IsWindowVisible(hidden));
-    EXPECT_EQ(GetWindowLongA(hidden, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
-    EXPECT_EQ(clientSize(hidden).cx, 200);
-    EXPECT_EQ(clientSize(hidden).cy, 100);
-    EXPECT_GT(outerSize(hidden).cy, 100);  // the caption is outside the client area
-
-    HWND bare = static_cast<HWND>(openTopWindow(2, 50, 60, 200, 100, 0, "bare"));
-    ASSERT_TRUE(bare);
-    EXPECT_TRUE(IsWindowVisible(bare));
-    EXPECT_EQ(GetWindowLongA(bare, GWL_STYLE) & WS_CAPTION, static_cast<LONG>(WS_CAPTION));
-    RECT r;
-    GetWindowRect(bare, &r);
-    EXPECT_EQ(r.left, 50);  // no centring bit: the outer corner is where asked
-    EXPECT_EQ(r.top, 60);
-    EXPECT_EQ(currentWindow(), bare);
+// Where the outer corner lands: as asked, centred on the screen or over the active window,
+// clamped at the screen's and the active window's corner.
+TEST_F(Windows, PlacementFollowsTheCentringFlags) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    const uint32_t over = stylePopup | centreOverActive;
+    const struct { RECT active; int32_t x, y, w, h; uint32_t flags; int left, top; } cases[] = {
+        {{}, 50, 60, 200, 100, stylePopup, 50, 60},
+        {{}, 500, 500, sw + 300, sh + 200, stylePopup | centreOnScreen, 0, 0},
+        {{0, 0, 100, 80}, 300, 300, 400, 300, over, 0, 0},
+        {{400, 300, 700, 500}, 0, 0, 101, 51, over, 400 + 150 - 50, 300 + 100 - 25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.left);
+        if (c.active.right) {
+            HWND active = open(1, c.active.left, c.active.top, c.active.right - c.active.left,
+                               c.active.bottom - c.active.top, stylePopup);
+            SetActiveWindow(active);
+            ASSERT_EQ(GetActiveWindow(), active);
+        }
+        const RECT r = rectOf(open(2, c.x, c.y, c.w, c.h, c.flags));
+        EXPECT_EQ(r.left, c.left);
+        EXPECT_EQ(r.top, c.top);
+        closeAllWindows();
+    }
 }
 
 TEST_F(Windows, DialogFrameKeepsTheClientSizeAndIsCentredOnTheScreen) {
-    const uint32_t flags = styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen;
-    HWND window = static_cast<HWND>(openTopWindow(0, 361, 207, 420, 300, flags, "Plaidwick ScreenSaver 1.0"));
+    HWND window = open(0, 361, 207, 420, 300, styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen,
+                       "Plaidwick ScreenSaver 1.0");
     ASSERT_TRUE(window);
     EXPECT_EQ(clientSize(window).cx, 420);
     EXPECT_EQ(clientSize(window).cy, 300);
-    RECT r;
-    GetWindowRect(window, &r);
-    // Centred: as much screen left of the window as right of it (to a pixel).
+    // As much screen left of the window as right of it (to a pixel).
+    const RECT r = rectOf(window);
     EXPECT_LE(std::abs(r.left - (GetSystemMetrics(SM_CXSCREEN) - r.right)), 1);
     EXPECT_LE(std::abs(r.top - (GetSystemMetrics(SM_CYSCREEN) - r.bottom)), 1);
-    char className[64];
-    GetClassNameA(window, className, sizeof className);
-    EXPECT_STREQ(className, "WindowClass_0");
-}
-
-TEST_F(Windows, CentringClampsAtTheScreensAndTheActiveWindowsCorner) {
-    const int sw = GetSystemMetrics(SM_CXSCREEN);
-    const int sh = GetSystemMetrics(SM_CYSCREEN);
-    HWND wide = static_cast<HWND>(openTopWindow(0, 500, 500, sw + 300, sh + 200, stylePopup | centreOnScreen, ""));
-    ASSERT_TRUE(wide);
-    RECT r;
-    GetWindowRect(wide, &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    closeAllWindows();
-
-    HWND small = static_cast<HWND>(openTopWindow(1, 0, 0, 100, 80, stylePopup, ""));
-    ASSERT_TRUE(small);
-    SetActiveWindow(small);
-    ASSERT_EQ(GetActiveWindow(), small);
-    HWND over = static_cast<HWND>(openTopWindow(2, 300, 300, 400, 300, stylePopup | centreOverActive, ""));
-    ASSERT_TRUE(over);
-    GetWindowRect(over, &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-
-    HWND distant = static_cast<HWND>(openTopWindow(3, 400, 300, 300, 200, stylePopup, ""));
-    ASSERT_TRUE(distant);
-    SetActiveWindow(distant);
-    ASSERT_EQ(GetActiveWindow(), distant);
-    HWND centred = static_cast<HWND>(openTopWindow(4, 0, 0, 101, 51, stylePopup | centreOverActive, ""));
-    ASSERT_TRUE(centred);
-    GetWindowRect(centred, &r);
-    EXPECT_EQ(r.left, 400 + 150 - 50);
-    EXPECT_EQ(r.top, 300 + 100 - 25);
 }
 
 TEST_F(Windows, ReopeningANumberReplacesTheWindowAndWithdrawsItsClass) {
-    HWND first = static_cast<HWND>(openTopWindow(12, 0, 0, 50, 50, stylePopup, ""));
+    HWND first = open(12, 0, 0, 50, 50, stylePopup);
     ASSERT_TRUE(first);
     WNDCLASSEXA info = {};
     info.cbSize = sizeof info;
     EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info));
     EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "TemplateClass", &info));
-    HWND second = static_cast<HWND>(openTopWindow(12, 0, 0, 60, 60, stylePopup, ""));
+    HWND second = open(12, 0, 0, 60, 60, stylePopup);
     ASSERT_TRUE(second);
     EXPECT_FALSE(IsWindow(first));
     closeAllWindows();
@@ -208,34 +186,25 @@ TEST_F(Windows, ReopeningANumberReplacesTheWindowAndWithdrawsItsClass) {
 }
 
 TEST_F(Windows, SlidersShowTheirPositionClampedToTheRange) {
-    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 400, 200, styleCaption, "sliders"));
+    HWND window = open(0, 0, 0, 400, 200, styleCaption, "sliders");
     ASSERT_TRUE(beginControlList(window));
     addSlider(6, 10, 10, 290, 20, 1, 10, sliderTicks);
     addSlider(9, 10, 40, 290, 20, 1, 60, sliderTicks);
     addSlider(40, 350, 10, 20, 150, 1, 10, sliderVertical);
     EXPECT_EQ(getControlState(6), 1);  // position 0 was set and clamped to the minimum
-    EXPECT_EQ(getControlState(9), 1);
-    setControlState(6, 25);
-    EXPECT_EQ(getControlState(6), 10);
-    setControlState(6, -3);
-    EXPECT_EQ(getControlState(6), 1);
-    setControlState(9, 30);
-    EXPECT_EQ(getControlState(9), 30);
-
-    // A vertical slider counts from its top end.
-    setControlState(40, 3);
-    EXPECT_EQ(SendMessageA(controlWindow(window, 40), TBM_GETPOS, 0, 0), 8);
-    EXPECT_EQ(getControlState(40), 3);
-
     // Numbers that name no control do nothing and read 0.
-    setControlState(99, 5);
-    EXPECT_EQ(getControlState(99), 0);
+    const struct { int32_t id, set, expected; } steps[] = {{6, 25, 10}, {6, -3, 1}, {9, 30, 30}, {40, 3, 3}, {99, 5, 0}};
+    for (const auto& s : steps) {
+        setControlState(s.id, s.set);
+        EXPECT_EQ(getControlState(s.id), s.expected) << s.id << " set to " << s.set;
+    }
+    // A vertical slider counts from its top end.
+    EXPECT_EQ(SendMessageA(controlWindow(window, 40), TBM_GETPOS, 0, 0), 8);
     EXPECT_EQ(getControlState(-1), 0);
 }
 
 TEST_F(Windows, CloseRequestsAndResizesAreEventsAndTheWindowStays) {
-    HWND window = static_cast<HWND>(openTopWindow(0, 100, 100, 300, 200,
-                                                  styleCaption | styleSystemMenu | styleSizingBorder, "close"));
+    HWND window = open(0, 100, 100, 300, 200, styleCaption | styleSystemMenu | styleSizingBorder, "close");
     ASSERT_TRUE(beginControlList(window));
     addButton(3, 10, 10, 80, 30, "Cancel");
     eventsUntilQuiet(window);
@@ -263,7 +232,7 @@ TEST_F(Windows, CloseRequestsAndResizesAreEventsAndTheWindowStays) {
 class Panel : public Windows {
 protected:
     void SetUp() override {
-        window = static_cast<HWND>(openTopWindow(0, 100, 100, 420, 300, styleCaption | styleSystemMenu, "panel"));
+        window = open(0, 100, 100, 420, 300, styleCaption | styleSystemMenu, "panel");
         ASSERT_TRUE(beginControlList(window));
         addButton(1, 110, 265, 80, 30, "OK");
         addButton(2, 305, 265, 80, 30, "Help");
@@ -370,17 +339,12 @@ TEST_F(Panel, TabAndShiftTabCycleThroughTheVisibleTabStops) {
     // button (13) is never reached.
     const int order[] = {1, 2, 3, 4, 5, 6, 20};
     SetFocus(controlWindow(window, 1));
-    for (int step = 1; step <= 7; ++step) {
-        postTab(false);
+    for (int step = 1; step <= 14; ++step) {  // round forwards, then backwards
+        const bool back = step > 7;
+        postTab(back);
         eventsUntilQuiet(window, 80);
-        EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[step % 7]) << "Tab step " << step;
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[back ? (14 - step) % 7 : step % 7]) << "step " << step;
     }
-    for (int step = 1; step <= 7; ++step) {
-        postTab(true);
-        eventsUntilQuiet(window, 80);
-        EXPECT_EQ(GetDlgCtrlID(GetFocus()), order[(7 - step % 7) % 7]) << "Shift+Tab step " << step;
-    }
-    releaseShift();
     // With nothing focused Tab goes to the first stop.
     SetFocus(window);
     postTab(false);
