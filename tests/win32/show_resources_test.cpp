@@ -18,20 +18,9 @@
 
 namespace {
 
-// The process's live GDI objects. Windows counts them itself; Wine's
-// GetGuiResources is a stub that answers 0, so there the process's GDI
-// handle table (the one the PEB points to, as on Windows) is counted.
-struct GdiHandleEntry {
-    uint64_t object;
-    uint16_t processId;
-    uint16_t count;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t user;
-};
-static_assert(sizeof(GdiHandleEntry) == 24, "the x64 GDI handle table entry");
-
+// The process's live GDI objects. Wine's GetGuiResources is a stub that
+// answers 0, so there the process's GDI handle table (which the PEB points
+// to, as on Windows) is counted: x64 entries of 24 bytes, the type at byte 14.
 // GCC misreads mingw-w64's inline segment-register read behind NtCurrentTeb.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Warray-bounds"
@@ -41,18 +30,16 @@ long gdiObjectCount() {
     // x64: the TEB holds the PEB's address at 0x60, the PEB the table's at 0xF8.
     const auto* teb = reinterpret_cast<const uint8_t*>(NtCurrentTeb());
     const auto* peb = *reinterpret_cast<const uint8_t* const*>(teb + 0x60);
-    const auto* table = *reinterpret_cast<const GdiHandleEntry* const*>(peb + 0xF8);
+    const auto* table = *reinterpret_cast<const uint8_t* const*>(peb + 0xF8);
     if (!table) return -1;
     long live = 0;
-    for (int i = 0; i < 65536; ++i) live += table[i].type != 0;
+    for (size_t i = 0; i < 65536; ++i) live += table[i * 24 + 14] != 0;
     return live;
 }
 #pragma GCC diagnostic pop
 
 constexpr int32_t canvasWidth = 640;
 constexpr int32_t canvasHeight = 400;
-
-DrawingTarget showTarget() { return windowTarget(); }
 
 class ShowCycle : public ::testing::Test {
 protected:
@@ -81,9 +68,8 @@ protected:
 TEST_F(ShowCycle, SecondPassThroughTheCatalogueHoldsNoMoreGdiObjects) {
     saverSettings().zoom = 10;
     saverSettings().showNames = 1;
-    const ShowCanvas canvas{canvasWidth, canvasHeight, showTarget};
-    long gdi[3];
-    gdi[0] = gdiObjectCount();
+    const ShowCanvas canvas{canvasWidth, canvasHeight, windowTarget};
+    long gdi[3] = {gdiObjectCount()};
     for (int pass = 1; pass <= 2; ++pass) {
         for (int index = 0; index < tartanCount; ++index) {
             drawTartan(index, canvas);
@@ -98,19 +84,19 @@ TEST_F(ShowCycle, SecondPassThroughTheCatalogueHoldsNoMoreGdiObjects) {
 
 TEST_F(ShowCycle, WindowShowsTheWovenTileRepeatedAtTheZoom) {
     saverSettings().showNames = 0;
-    const ShowCanvas canvas{canvasWidth, canvasHeight, showTarget};
+    const ShowCanvas canvas{canvasWidth, canvasHeight, windowTarget};
     // The first records, the last, and the smallest and largest tiles (the
     // smallest makes thousands of copies, which are drawn as one grid).
-    int smallest = 0;
-    int largest = 0;
-    for (int i = 0; i < tartanCount; ++i) {
+    auto area = [](int i) {
         const TartanRecord& r = tartanCatalogue()[static_cast<size_t>(i)];
-        const TartanRecord& s = tartanCatalogue()[static_cast<size_t>(smallest)];
-        const TartanRecord& l = tartanCatalogue()[static_cast<size_t>(largest)];
-        if (r.warpCount * r.weftCount < s.warpCount * s.weftCount) smallest = i;
-        if (r.warpCount * r.weftCount > l.warpCount * l.weftCount) largest = i;
+        return r.warpCount * r.weftCount;
+    };
+    int smallest = 0, largest = 0;
+    for (int i = 0; i < tartanCount; ++i) {
+        if (area(i) < area(smallest)) smallest = i;
+        if (area(i) > area(largest)) largest = i;
     }
-    for (int zoom : {1, 3}) {
+    for (int zoom : {1, 3})
         for (int index : {0, 1, 271, smallest, largest}) {
             saverSettings().zoom = static_cast<int16_t>(zoom);
             const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(index)];
@@ -133,7 +119,6 @@ TEST_F(ShowCycle, WindowShowsTheWovenTileRepeatedAtTheZoom) {
                         << record.name << " zoom " << zoom << " at " << x << "," << y;
                 }
         }
-    }
 }
 
 }  // namespace
