@@ -69,6 +69,11 @@ void setImageClip(int32_t width, int32_t height);
 // The slot's image (0 when empty); makes it the current image.
 ImageHandle imageHandle(int32_t slot);
 
+// The stored pixels of the slot's image (the top-left part within the clip),
+// made first if the image is an enlargement not yet drawn; empty when the
+// slot holds no image. Valid until the slot's image changes.
+PixelSurface imagePixels(int32_t slot);
+
 // Copies the whole image to (x, y) of the open drawing, clipped by the target.
 void blitImage(ImageHandle image, int32_t x, int32_t y);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -89,6 +90,9 @@ TEST_F(Images, ScalingReplicatesEveryPixelIntoAnExactBlock) {
     ImageHandle scaled = scaleImage(0, 6, 6);
     ASSERT_TRUE(scaled);
     EXPECT_NE(scaled, old);
+    // The handle as GDI gets it (no drawing open): the enlargement is made
+    // and the unscaled bitmap goes.
+    EXPECT_EQ(imageHandle(0), scaled);
     EXPECT_EQ(GetObjectType(old), 0u) << "the unscaled bitmap was not deleted";
     int32_t w, h;
     const std::vector<uint32_t> pixels = bitmapPixels(scaled, w, h);
@@ -102,6 +106,7 @@ TEST_F(Images, ScalingReplicatesEveryPixelIntoAnExactBlock) {
     ImageHandle same = scaleImage(0, 6, 6);
     ASSERT_TRUE(same);
     EXPECT_NE(same, scaled);
+    EXPECT_EQ(imageHandle(0), same);
     EXPECT_EQ(bitmapPixels(same, w, h), pixels);
 }
 
@@ -114,6 +119,7 @@ TEST_F(Images, AnEnlargedImageKeepsOnlyWhatTheClipCanShow) {
     setImageClip(4, 5);
     ImageHandle scaled = scaleImage(0, 6, 6);
     ASSERT_TRUE(scaled);
+    ASSERT_EQ(imageHandle(0), scaled);
     int32_t w, h;
     const std::vector<uint32_t> pixels = bitmapPixels(scaled, w, h);
     ASSERT_EQ(w, 4);
@@ -128,6 +134,7 @@ TEST_F(Images, AnEnlargedImageKeepsOnlyWhatTheClipCanShow) {
     paintImage(0, 60, 50, colourOf(10, 20, 30));
     scaled = scaleImage(0, 60 * 2000, 50 * 2000);
     ASSERT_TRUE(scaled);
+    ASSERT_EQ(imageHandle(0), scaled);
     const std::vector<uint32_t> big = bitmapPixels(scaled, w, h);
     EXPECT_EQ(w, 320);
     EXPECT_EQ(h, 200);
@@ -139,8 +146,8 @@ TEST_F(Images, AnEnlargedImageKeepsOnlyWhatTheClipCanShow) {
 // what is copied is still exactly the enlargement's own blocks.
 TEST_F(Images, EnlargementInAReusedLargerSectionShowsOnlyItsOwnBlocks) {
     paintImage(0, 600, 500, colourOf(9, 9, 9));
-    ImageHandle large = imageHandle(0);
-    ASSERT_TRUE(scaleImage(0, 600, 500));  // releases the 600 x 500 original
+    ImageHandle large = scaleImage(0, 600, 500);
+    ASSERT_TRUE(large);
     const int32_t colours[4] = {colourOf(255, 0, 0), colourOf(0, 255, 0), colourOf(0, 0, 255),
                                 colourOf(255, 255, 0)};
     const uint32_t words[4] = {rgb(255, 0, 0), rgb(0, 255, 0), rgb(0, 0, 255), rgb(255, 255, 0)};
@@ -152,6 +159,20 @@ TEST_F(Images, EnlargementInAReusedLargerSectionShowsOnlyItsOwnBlocks) {
     ASSERT_TRUE(scaled);
     EXPECT_EQ(scaled, large) << "the released large section was not reused";
 
+    // Onto a window, through GDI: the enlargement is made in the reused section.
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 640, 520, stylePopup, ""));
+    ASSERT_TRUE(window);
+    fillWindowBlack(window);
+    ASSERT_NE(beginDrawing(windowTarget()), 0);
+    blitImage(scaled, 10, 20);
+    endDrawing();
+    EXPECT_EQ(windowPixel(window, 10, 20), words[0]);
+    EXPECT_EQ(windowPixel(window, 569, 20), words[1]);
+    EXPECT_EQ(windowPixel(window, 569, 499), words[3]);
+    EXPECT_EQ(windowPixel(window, 570, 499), black);
+    EXPECT_EQ(windowPixel(window, 569, 500), black);
+
+    // Onto an image, copied from the made enlargement whose rows are 600 apart.
     const uint32_t ground = rgb(1, 2, 3);
     paintImage(1, 700, 600, colourOf(1, 2, 3));
     imageHandle(1);
@@ -167,19 +188,6 @@ TEST_F(Images, EnlargementInAReusedLargerSectionShowsOnlyItsOwnBlocks) {
             const uint32_t expected = inside ? words[((y - 20) / 240) * 2 + (x - 10) / 280] : ground;
             ASSERT_EQ(pixels[static_cast<size_t>(y * w + x)], expected) << x << "," << y;
         }
-
-    // Onto a window, through GDI: the same edges.
-    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 640, 520, stylePopup, ""));
-    ASSERT_TRUE(window);
-    fillWindowBlack(window);
-    ASSERT_NE(beginDrawing(windowTarget()), 0);
-    blitImage(scaled, 10, 20);
-    endDrawing();
-    EXPECT_EQ(windowPixel(window, 10, 20), words[0]);
-    EXPECT_EQ(windowPixel(window, 569, 20), words[1]);
-    EXPECT_EQ(windowPixel(window, 569, 499), words[3]);
-    EXPECT_EQ(windowPixel(window, 570, 499), black);
-    EXPECT_EQ(windowPixel(window, 569, 500), black);
 
     freeAllImages();
     EXPECT_EQ(GetObjectType(large), 0u) << "the section was not deleted";
@@ -214,6 +222,153 @@ TEST_F(Images, ScalingAnEmptySlotOrToNothingLeavesNoImage) {
     ASSERT_TRUE(makeImage(0, 3, 3));
     EXPECT_FALSE(scaleImage(0, 0, 6));
     EXPECT_FALSE(imageHandle(0));
+}
+
+// A small image whose every pixel has its own colour: (x, y) holds sourceWord(x, y).
+constexpr uint32_t sourceWord(int32_t x, int32_t y) {
+    return rgb(static_cast<uint32_t>(x * 30 + 1), static_cast<uint32_t>(y * 40 + 2), 77);
+}
+void paintDistinct(int32_t slot, int32_t width, int32_t height) {
+    ASSERT_TRUE(makeImage(slot, width, height));
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            setPixel(x, y, colourOf(static_cast<uint32_t>(x * 30 + 1), static_cast<uint32_t>(y * 40 + 2), 77));
+    endDrawing();
+}
+
+// The pixels of a surface as 0x00RRGGBB words, row after row.
+std::vector<uint32_t> surfaceWords(const PixelSurface& s) {
+    std::vector<uint32_t> words;
+    for (int32_t y = 0; y < s.height; ++y)
+        for (int32_t x = 0; x < s.width; ++x)
+            words.push_back(s.pixels[static_cast<size_t>(y) * static_cast<size_t>(s.stride) + static_cast<size_t>(x)] &
+                            0xFFFFFFu);
+    return words;
+}
+
+TEST_F(Images, PixelsOfAnEnlargementAreItsExactBlocks) {
+    EXPECT_EQ(imagePixels(7).pixels, nullptr) << "an empty slot has no pixels";
+    paintDistinct(0, 3, 2);
+    ASSERT_TRUE(scaleImage(0, 12, 10));
+    PixelSurface s = imagePixels(0);
+    ASSERT_TRUE(s.pixels);
+    ASSERT_EQ(s.width, 12);
+    ASSERT_EQ(s.height, 10);
+    std::vector<uint32_t> words = surfaceWords(s);
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 12; ++x)
+            ASSERT_EQ(words[static_cast<size_t>(y * 12 + x)], sourceWord(x / 4, y / 5)) << x << "," << y;
+    EXPECT_EQ(bitmapPixels(imageHandle(0), s.width, s.height), words) << "GDI sees other pixels";
+
+    // Within a clip only its top-left part is kept.
+    setImageClip(5, 4);
+    paintDistinct(0, 3, 2);
+    ASSERT_TRUE(scaleImage(0, 12, 10));
+    s = imagePixels(0);
+    ASSERT_EQ(s.width, 5);
+    ASSERT_EQ(s.height, 4);
+    words = surfaceWords(s);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            ASSERT_EQ(words[static_cast<size_t>(y * 5 + x)], sourceWord(x / 4, 0)) << x << "," << y;
+}
+
+// An enlargement not yet made is drawn from its small image when copied onto
+// another image; the result is what copying the made enlargement gives, at
+// every edge, for small targets and for large ones (written another way).
+TEST_F(Images, APendingEnlargementCopiedOntoAnImageEqualsTheMadeOne) {
+    struct Size {
+        int32_t width, height;
+    };
+    const Size fulls[] = {{23, 17}, {70, 50}, {7, 5}};  // uneven blocks, whole blocks, its own size
+    const Size clips[] = {{0, 0}, {40, 30}};
+    const Size targets[] = {{100, 80}, {1100, 1000}};
+    for (const Size& full : fulls)
+        for (const Size& clip : clips)
+            for (const Size& target : targets) {
+                SCOPED_TRACE(::testing::Message() << full.width << "x" << full.height << " clip " << clip.width
+                                                  << "x" << clip.height << " onto " << target.width << "x"
+                                                  << target.height);
+                setImageClip(clip.width, clip.height);
+                paintDistinct(0, 7, 5);
+                ImageHandle enlarged = scaleImage(0, full.width, full.height);
+                ASSERT_TRUE(enlarged);
+                const int32_t storedWidth = clip.width ? std::min(full.width, clip.width) : full.width;
+                const int32_t storedHeight = clip.height ? std::min(full.height, clip.height) : full.height;
+                const Size places[] = {{-5, -3},
+                                       {target.width - 10, target.height - 7},
+                                       {30, 20},
+                                       {2 - full.width, target.height - 1},
+                                       {target.width + 5, 0}};
+                std::vector<uint32_t> expected(static_cast<size_t>(target.width) * target.height, black);
+                for (const Size& at : places)
+                    for (int32_t y = std::max(at.height, 0); y < std::min(at.height + storedHeight, target.height); ++y)
+                        for (int32_t x = std::max(at.width, 0); x < std::min(at.width + storedWidth, target.width);
+                             ++x)
+                            expected[static_cast<size_t>(y) * target.width + x] =
+                                sourceWord((x - at.width) * 7 / full.width, (y - at.height) * 5 / full.height);
+
+                auto copyAll = [&](int32_t slot) {
+                    ASSERT_TRUE(makeImage(slot, target.width, target.height));
+                    ASSERT_NE(beginDrawing(imageTarget()), 0);
+                    for (const Size& at : places) blitImage(imageHandle(0), at.width, at.height);
+                    endDrawing();
+                };
+                copyAll(1);  // while the enlargement is not made
+                ASSERT_TRUE(imagePixels(0).pixels);
+                copyAll(2);  // from the made enlargement
+                int32_t w, h;
+                const std::vector<uint32_t> pending = bitmapPixels(imageHandle(1), w, h);
+                const std::vector<uint32_t> made = bitmapPixels(imageHandle(2), w, h);
+                ASSERT_EQ(made, expected);
+                ASSERT_EQ(pending, made);
+            }
+}
+
+TEST_F(Images, APendingEnlargementCopiedOntoAWindowShowsItsBlocks) {
+    HWND window = static_cast<HWND>(openTopWindow(0, 0, 0, 64, 48, stylePopup, ""));
+    ASSERT_TRUE(window);
+    fillWindowBlack(window);
+    paintDistinct(0, 3, 2);
+    ImageHandle enlarged = scaleImage(0, 30, 20);
+    ASSERT_TRUE(enlarged);
+    ASSERT_NE(beginDrawing(windowTarget()), 0);
+    blitImage(enlarged, -5, 10);
+    blitImage(enlarged, 50, -4);
+    endDrawing();
+    const std::vector<uint32_t> pixels = windowPixels(window, 64, 48);
+    for (int32_t y = 0; y < 48; ++y)
+        for (int32_t x = 0; x < 64; ++x) {
+            uint32_t expected = black;
+            if (x < 25 && y >= 10 && y < 30) expected = sourceWord((x + 5) / 10, (y - 10) / 10);
+            if (x >= 50 && y < 16) expected = sourceWord((x - 50) / 10, (y + 4) / 10);
+            ASSERT_EQ(pixels[static_cast<size_t>(y * 64 + x)], expected) << x << "," << y;
+        }
+}
+
+// Drawing on an enlargement not yet made draws on the made picture.
+TEST_F(Images, DrawingOnAPendingEnlargementKeepsItsBlocks) {
+    paintDistinct(0, 3, 2);
+    ASSERT_TRUE(scaleImage(0, 6, 4));
+    ASSERT_NE(beginDrawing(imageTarget()), 0);
+    setPixel(5, 3, colourOf(1, 1, 1));
+    endDrawing();
+    const std::vector<uint32_t> words = surfaceWords(imagePixels(0));
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 6; ++x)
+            ASSERT_EQ(words[static_cast<size_t>(y * 6 + x)], x == 5 && y == 3 ? rgb(1, 1, 1) : sourceWord(x / 2, y / 2))
+                << x << "," << y;
+}
+
+// Scaling an enlargement not yet made scales the enlarged picture: 3 pixels
+// widened to 4 (a a b c) and narrowed to 3 give a a b, not the original a b c.
+TEST_F(Images, ScalingAPendingEnlargementAgainScalesTheEnlargedPicture) {
+    paintDistinct(0, 3, 1);
+    ASSERT_TRUE(scaleImage(0, 4, 1));
+    ASSERT_TRUE(scaleImage(0, 3, 1));
+    const std::vector<uint32_t> expected = {sourceWord(0, 0), sourceWord(0, 0), sourceWord(1, 0)};
+    EXPECT_EQ(surfaceWords(imagePixels(0)), expected);
 }
 
 TEST_F(Images, BlitOntoAnImageIsClippedAtEveryEdge) {
