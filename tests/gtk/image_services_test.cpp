@@ -90,10 +90,10 @@ TEST_F(ImageServices, ScalingToTheSameSizeKeepsThePicture) {
         for (int x = 0; x < 5; ++x) EXPECT_EQ(surfacePixel(surfaceOf(same), x, y), rgbOf(distinct(x, y)));
 }
 
-// The handle that scaleImage leaves in the slot is a surface whose pixels
-// are the enlargement itself, as a caller reading it straight away sees it
-// (the catalogue tool writes it to a PNG).
-TEST_F(ImageServices, AnEnlargementsOwnSurfaceHoldsTheEnlargedPixels) {
+// The enlarged pixels that imagePixels hands out straight after scaleImage
+// are the enlargement itself, cut to the clip (the catalogue tool writes
+// them to a PNG).
+TEST_F(ImageServices, ThePixelsOfAnEnlargementAreItsExactBlocks) {
     struct Case {
         int toWidth, toHeight, clipWidth, clipHeight;
     };
@@ -102,16 +102,70 @@ TEST_F(ImageServices, AnEnlargementsOwnSurfaceHoldsTheEnlargedPixels) {
         setImageClip(c.clipWidth, c.clipHeight);
         makePattern(0, 5, 3, distinct);
         ASSERT_NE(scaleImage(0, c.toWidth, c.toHeight), nullptr);
-        auto* surface = static_cast<cairo_surface_t*>(imageHandle(0));
-        ASSERT_NE(surface, nullptr);
-        const int width = cairo_image_surface_get_width(surface);
-        const int height = cairo_image_surface_get_height(surface);
-        ASSERT_EQ(width, c.clipWidth > 0 ? std::min(c.toWidth, c.clipWidth) : c.toWidth);
-        ASSERT_EQ(height, c.clipHeight > 0 ? std::min(c.toHeight, c.clipHeight) : c.toHeight);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                ASSERT_EQ(surfacePixel(surface, x, y), rgbOf(distinct(x * 5 / c.toWidth, y * 3 / c.toHeight)))
+        const PixelSurface pixels = imagePixels(0);
+        ASSERT_NE(pixels.pixels, nullptr);
+        ASSERT_EQ(pixels.width, c.clipWidth > 0 ? std::min(c.toWidth, c.clipWidth) : c.toWidth);
+        ASSERT_EQ(pixels.height, c.clipHeight > 0 ? std::min(c.toHeight, c.clipHeight) : c.toHeight);
+        ASSERT_GE(pixels.stride, pixels.width);
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                ASSERT_EQ(pixels.pixels[static_cast<size_t>(y) * pixels.stride + x] & 0x00FFFFFFu,
+                          rgbOf(distinct(x * 5 / c.toWidth, y * 3 / c.toHeight)))
                     << "enlarged to " << c.toWidth << "x" << c.toHeight << " at " << x << "," << y;
+    }
+    EXPECT_EQ(imagePixels(7).pixels, nullptr);
+    EXPECT_EQ(imagePixels(-1).pixels, nullptr);
+}
+
+// Copies of an enlargement drawn before its pixels are made are the same as
+// copies of the made enlargement, wherever they land on the target.
+TEST_F(ImageServices, CopiesOfAnEnlargementNotYetMadeEqualCopiesOfTheMadeOne) {
+    struct Case {
+        int toWidth, toHeight, clipWidth, clipHeight;
+    };
+    const Case cases[] = {{15, 9, 0, 0}, {17, 11, 0, 0}, {20, 2, 0, 0}, {40, 30, 0, 0}, {500, 300, 64, 48},
+                          {30, 200, 64, 48}};
+    const int targetWidth = 53;
+    const int targetHeight = 41;
+    const int places[][2] = {{10, 4},  {-7, -5},         {targetWidth - 3, targetHeight - 2}, {-3, targetHeight - 4},
+                             {40, -8}, {targetWidth, 0}, {-100000, 0},                        {0, -100000}};
+    for (const Case& c : cases) {
+        std::vector<uint32_t> drawn[2];
+        for (int settled = 0; settled < 2; ++settled) {
+            setImageClip(c.clipWidth, c.clipHeight);
+            makePattern(0, 5, 3, distinct);
+            ASSERT_NE(scaleImage(0, c.toWidth, c.toHeight), nullptr);
+            if (settled) {
+                ASSERT_NE(imagePixels(0).pixels, nullptr);
+            }
+            setImageClip(0, 0);
+            makeImage(1, targetWidth, targetHeight);
+            ASSERT_NE(beginDrawing(imageTarget()), 0);
+            for (const auto& place : places) blitImage(imageHandle(0), place[0], place[1]);
+            endDrawing();
+            const PixelSurface target = imagePixels(1);
+            ASSERT_NE(target.pixels, nullptr);
+            for (int y = 0; y < targetHeight; ++y)
+                for (int x = 0; x < targetWidth; ++x)
+                    drawn[settled].push_back(target.pixels[static_cast<size_t>(y) * target.stride + x] & 0xFFFFFFu);
+        }
+        // Each pixel is that of the last copy whose stored part covers it.
+        const int storedWidth = c.clipWidth > 0 ? std::min(c.toWidth, c.clipWidth) : c.toWidth;
+        const int storedHeight = c.clipHeight > 0 ? std::min(c.toHeight, c.clipHeight) : c.toHeight;
+        for (int y = 0; y < targetHeight; ++y)
+            for (int x = 0; x < targetWidth; ++x) {
+                uint32_t expected = 0;
+                for (const auto& place : places) {
+                    const int64_t ex = int64_t{x} - place[0];
+                    const int64_t ey = int64_t{y} - place[1];
+                    if (ex >= 0 && ey >= 0 && ex < storedWidth && ey < storedHeight)
+                        expected = rgbOf(distinct(static_cast<int>(ex * 5 / c.toWidth),
+                                                  static_cast<int>(ey * 3 / c.toHeight)));
+                }
+                const size_t at = static_cast<size_t>(y) * targetWidth + x;
+                ASSERT_EQ(drawn[0][at], expected) << c.toWidth << "x" << c.toHeight << " at " << x << "," << y;
+                ASSERT_EQ(drawn[0][at], drawn[1][at]) << c.toWidth << "x" << c.toHeight << " at " << x << "," << y;
+            }
     }
 }
 
@@ -165,8 +219,8 @@ TEST_F(ImageServices, CopiesAreCutAtEveryEdgeOfTheTarget) {
         }
 }
 
-// Copies of pictures larger than the caches take another path: the same
-// pixels, cut at the same edges, wherever a row starts in memory.
+// Copies of pictures larger than the caches: the same pixels, cut at the
+// same edges, whichever way the copies overlap.
 TEST_F(ImageServices, LargeCopiesAreCutAtEveryEdgeOfTheTargetToo) {
     const int width = 1031;
     const int height = 1025;  // over 4 MB of pixels

@@ -2,8 +2,8 @@
 // strings, and writes woven tiles or a contact sheet of all of them as PNG.
 //
 // The tiles are woven exactly as the show weaves them (the catalogue, the
-// sett parsing, weaveTile and scaleImage of the program's own library); on
-// Linux an image is a cairo image surface, which is written out directly.
+// sett parsing, weaveTile and scaleImage of the program's own library); the
+// tile's pixels are read through imagePixels and handed to cairo as they are.
 #include <cairo.h>
 #include <pango/pangocairo.h>
 #include <sys/stat.h>
@@ -123,16 +123,22 @@ void loadCatalogue() {
     unscrambleCatalogue();
 }
 
-// Weaves a record into image slot 0 and enlarges it by the zoom; its surface.
+// Weaves a record into image slot 0 and enlarges it by the zoom; a surface
+// over the slot's pixels, valid until the slot changes, for the caller to destroy.
 cairo_surface_t* wovenTile(const TartanRecord& record, int zoom) {
     const Palette palette = parsePalette(record.paletteSett);
     weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
               parseThreadSett(record.weftSett, palette, record.weftCount));
     if (zoom != 1) scaleImage(0, record.warpCount * zoom, record.weftCount * zoom);
-    // On Linux an image handle is its cairo image surface.
-    cairo_surface_t* surface = static_cast<cairo_surface_t*>(imageHandle(0));
-    if (!surface) fail("cannot make the tile of " + record.name);
-    cairo_surface_flush(surface);
+    const PixelSurface pixels = imagePixels(0);
+    if (!pixels.pixels) fail("cannot make the tile of " + record.name);
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_RGB24,
+                                            pixels.width, pixels.height, pixels.stride * 4);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        fail("cannot make the tile of " + record.name);
+    }
     return surface;
 }
 
@@ -174,7 +180,14 @@ void showCommand(int index) {
 }
 
 void tileCommand(int index, int zoom, const std::string& output) {
-    writePng(wovenTile(tartanCatalogue()[static_cast<size_t>(index)], zoom), output);
+    cairo_surface_t* tile = wovenTile(tartanCatalogue()[static_cast<size_t>(index)], zoom);
+    try {
+        writePng(tile, output);
+    } catch (...) {
+        cairo_surface_destroy(tile);
+        throw;
+    }
+    cairo_surface_destroy(tile);
 }
 
 void drawLabel(cairo_t* cr, const std::string& text, double x, double y) {
@@ -213,7 +226,9 @@ void sheetCommand(const Options& options) {
         const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(i)];
         const double x = cellGap + ((i - first) % columns) * pitchX;
         const double y = cellGap + ((i - first) / columns) * pitchY;
-        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(wovenTile(record, zoom));
+        cairo_surface_t* tile = wovenTile(record, zoom);
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
+        cairo_surface_destroy(tile);  // the pattern holds it while it is used
         cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
         const double shrink =
             options.fit && record.warpCount > cellSize ? double(record.warpCount) / cellSize : 1.0;

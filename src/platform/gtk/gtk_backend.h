@@ -28,11 +28,13 @@ cairo_surface_t* windowBuffer(WindowHandle window);
 // Paints the window's buffer on screen and handles what that queued.
 void presentWindow(WindowHandle window);
 
-// The image surface held in an image slot, without making it current; null
-// when the slot is empty (used by picture controls).
+// The surface of the stored pixels of an image slot, without making it
+// current (an enlargement not yet drawn is made first); null when the slot
+// is empty (used by picture controls).
 cairo_surface_t* imageSurfaceOfSlot(int32_t slot);
 
-// The image's surface when the handle is an image of the table, else null.
+// The surface of the stored pixels when the handle is an image of the table
+// (an enlargement not yet drawn is made first), else null.
 cairo_surface_t* liveImageSurface(ImageHandle image);
 
 // Runs the queued window-system work without blocking; events raised by it

@@ -4,16 +4,21 @@
 // Every image and every window picture is a CAIRO_FORMAT_RGB24 surface whose
 // pixels are 0xAARRGGBB words, so an open drawing hands its pixel memory to
 // the inline setPixel and copies are row-wise memcpy.
+//
+// An enlargement is not made when it is asked for: the image keeps the small
+// picture it comes from, and each copy of it onto pixel memory is drawn
+// straight from that picture. Covering a screen with an enlarged tile thus
+// writes every screen pixel once, instead of first writing a screen-sized
+// enlargement and then copying it. Whatever else needs the enlarged pixels
+// makes them first.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <pango/pangocairo.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "platform/gtk/gtk_backend.h"
 #include "platform/image_services.h"
@@ -26,19 +31,30 @@ namespace {
 constexpr uint32_t blackPixel = 0xFF000000u;
 // cairo's limit on either side of an image surface.
 constexpr int32_t largestSide = 32767;
-// Copies of images of at least this many bytes use non-temporal stores.
-constexpr int64_t streamedBytes = int64_t{4} << 20;
 
-// An image: its surface holds the top-left part that can ever be shown (the
-// whole image, cut to the image clip); width and height are the image's full
-// size, which spaces the copies.
-struct ImageSlot {
+// An image; its address is its handle. Its stored pixels are the top-left
+// part that can ever be shown (the whole image, cut to the image clip);
+// width and height are the image's full size, which spaces the copies.
+// A pending enlargement has no stored pixels yet: `surface` is then the
+// picture it enlarges, and storedWidth x storedHeight the part to be made.
+struct Image {
     cairo_surface_t* surface = nullptr;
     int32_t width = 0;
     int32_t height = 0;
+    bool pending = false;
+    int32_t storedWidth = 0;
+    int32_t storedHeight = 0;
+
+    Image() = default;
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+    ~Image() {
+        if (surface) cairo_surface_destroy(surface);
+    }
 };
 
-std::vector<ImageSlot> imageTable;
+// Slot n holds image n, or null when it is empty.
+std::vector<std::unique_ptr<Image>> imageTable;
 int32_t currentImage = -1;
 int32_t clipWidth = 0;
 int32_t clipHeight = 0;
@@ -69,52 +85,30 @@ PixelView viewOf(cairo_surface_t* surface) {
 
 uint32_t* rowOf(const PixelView& v, int64_t y) { return v.pixels + y * static_cast<int64_t>(v.stride); }
 
-// Copies `src` to (x, y) of `dst`, clipped to dst, like copyPixels, but with
-// non-temporal stores where the processor has them: a copy larger than the
-// caches then writes straight to memory instead of first reading every
-// destination line into the cache.
-void streamPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y) {
-    const int64_t left = std::max<int64_t>(x, 0);
-    const int64_t top = std::max<int64_t>(y, 0);
-    const int64_t right = std::min<int64_t>(static_cast<int64_t>(x) + src.width, dst.width);
-    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(y) + src.height, dst.height);
-    for (int64_t row = top; row < bottom; ++row) {
-        const uint32_t* in = rowOf(src, row - y) + (left - x);
-        uint32_t* out = rowOf(dst, row) + left;
-        int64_t count = right - left;
-#if defined(__SSE2__)
-        for (; count > 0 && (reinterpret_cast<uintptr_t>(out) & 15) != 0; --count) *out++ = *in++;
-        for (; count >= 4; count -= 4, out += 4, in += 4)
-            _mm_stream_si128(reinterpret_cast<__m128i*>(out), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in)));
-#endif
-        for (; count > 0; --count) *out++ = *in++;
-    }
-#if defined(__SSE2__)
-    _mm_sfence();
-#endif
-}
-
-ImageSlot* slotAt(int32_t slot) {
+// The image in `slot`, or null when the slot is empty or outside the table.
+Image* imageAt(int32_t slot) {
     if (slot < 0 || static_cast<size_t>(slot) >= imageTable.size()) return nullptr;
-    return &imageTable[static_cast<size_t>(slot)];
+    Image* image = imageTable[static_cast<size_t>(slot)].get();
+    return image && image->surface ? image : nullptr;
 }
 
-ImageSlot* slotOfHandle(ImageHandle image) {
-    if (!image) return nullptr;
-    for (ImageSlot& slot : imageTable)
-        if (slot.surface == image) return &slot;
+// The image of the table that a handle names, or null.
+Image* imageOfHandle(ImageHandle handle) {
+    if (!handle) return nullptr;
+    for (const std::unique_ptr<Image>& image : imageTable)
+        if (image.get() == handle) return image->surface ? image.get() : nullptr;
     return nullptr;
 }
 
-void releaseSlot(ImageSlot& slot) {
-    if (drawing.open && drawing.surface && drawing.surface == slot.surface) endDrawing();
-    if (slot.surface) cairo_surface_destroy(slot.surface);
-    slot = ImageSlot{};
+void releaseSlot(std::unique_ptr<Image>& image) {
+    if (image && drawing.open && drawing.surface && drawing.surface == image->surface) endDrawing();
+    image.reset();
 }
 
-// Pixel memory of the surfaces made here. Screen-sized pictures come and go
-// with every tartan; the largest buffer let go is kept for the next one, so
-// that its pages need not be faulted in and cleared again.
+// Pixel memory of the surfaces made here. Large pictures (a woven tile, a
+// block of tiles) come and go with every tartan; the largest buffer let go
+// is kept for the next one, so that its pages need not be faulted in and
+// cleared again.
 struct PixelBuffer {
     void* data = nullptr;
     size_t bytes = 0;
@@ -174,9 +168,44 @@ cairo_surface_t* blackSurface(int32_t width, int32_t height) {
     return surface;
 }
 
-ImageSlot& growTableFor(int32_t slot) {
+std::unique_ptr<Image>& growTableFor(int32_t slot) {
     if (static_cast<size_t>(slot) >= imageTable.size()) imageTable.resize(static_cast<size_t>(slot) + 11);
     return imageTable[static_cast<size_t>(slot)];
+}
+
+// Makes the stored pixels of a pending enlargement, letting go of the
+// picture it came from. False when the image is left without pixels (the
+// memory could not be had): it then counts as empty.
+bool settle(Image& image) {
+    if (!image.pending) return image.surface != nullptr;
+    cairo_surface_t* source = image.surface;
+    cairo_surface_t* made = newSurface(image.storedWidth, image.storedHeight);
+    if (made) {
+        cairo_surface_flush(source);
+        scalePixels(viewOf(source), viewOf(made), image.width, image.height);
+        cairo_surface_mark_dirty(made);
+    }
+    cairo_surface_destroy(source);
+    image.surface = made;
+    image.pending = false;
+    return made != nullptr;
+}
+
+// Draws the stored part of a pending enlargement with its top-left corner at
+// (x, y) of `target`, clipped to the target, straight from its source.
+void drawEnlargement(const Image& image, const PixelView& target, int32_t x, int32_t y) {
+    const int64_t left = std::max<int64_t>(x, 0);
+    const int64_t top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(static_cast<int64_t>(x) + image.storedWidth, target.width);
+    const int64_t bottom = std::min<int64_t>(static_cast<int64_t>(y) + image.storedHeight, target.height);
+    if (left >= right || top >= bottom) return;
+    // The target cut to where the stored part lands; the enlargement's
+    // corner lies at or above and left of the part's.
+    const PixelView part{rowOf(target, top) + left, static_cast<int32_t>(right - left),
+                         static_cast<int32_t>(bottom - top), target.stride};
+    cairo_surface_flush(image.surface);
+    scalePixels(viewOf(image.surface), part, image.width, image.height, static_cast<int32_t>(x - left),
+                static_cast<int32_t>(y - top));
 }
 
 // Writes into `to` (the stored part of the enlargement) the old image of
@@ -312,13 +341,13 @@ uint32_t bmpPixel(const BmpLayout& bmp, const uint8_t* row, int32_t x) {
 namespace gtkbackend {
 
 cairo_surface_t* imageSurfaceOfSlot(int32_t slot) {
-    ImageSlot* s = slotAt(slot);
-    return s ? s->surface : nullptr;
+    Image* image = imageAt(slot);
+    return image && settle(*image) ? image->surface : nullptr;
 }
 
-cairo_surface_t* liveImageSurface(ImageHandle image) {
-    ImageSlot* slot = slotOfHandle(image);
-    return slot ? slot->surface : nullptr;
+cairo_surface_t* liveImageSurface(ImageHandle handle) {
+    Image* image = imageOfHandle(handle);
+    return image && settle(*image) ? image->surface : nullptr;
 }
 
 }  // namespace gtkbackend
@@ -329,26 +358,29 @@ void initDrawing() {
 }
 
 void initImages() {
-    imageTable.assign(11, ImageSlot{});
+    imageTable.clear();
+    imageTable.resize(11);
     currentImage = -1;
 }
 
 ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
     if (slot < 0) return nullptr;
-    ImageSlot& s = growTableFor(slot);
+    std::unique_ptr<Image>& s = growTableFor(slot);
     currentImage = slot;
     releaseSlot(s);
-    s.surface = blackSurface(width, height);
-    if (!s.surface) return nullptr;
-    s.width = width;
-    s.height = height;
-    return s.surface;
+    cairo_surface_t* surface = blackSurface(width, height);
+    if (!surface) return nullptr;
+    s = std::make_unique<Image>();
+    s->surface = surface;
+    s->width = width;
+    s->height = height;
+    return s.get();
 }
 
 DrawingTarget imageTarget() {
-    ImageSlot* slot = slotAt(currentImage);
-    if (!slot || !slot->surface) return DrawingTarget{};
-    return DrawingTarget{2, slot->surface};
+    Image* image = imageAt(currentImage);
+    if (!image || !settle(*image)) return DrawingTarget{};
+    return DrawingTarget{2, image};
 }
 
 DrawingTarget windowTarget() { return DrawingTarget{1, currentWindow()}; }
@@ -399,33 +431,54 @@ void setPixelSlow(int32_t x, int32_t y, int32_t colour) {
 }
 
 ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
-    ImageSlot* s = slotAt(slot);
-    if (!s || !s->surface) return nullptr;
-    if (drawing.open && drawing.surface == s->surface) endDrawing();
-    cairo_surface_t* old = s->surface;
-    const int32_t oldWidth = s->width;
-    const int32_t oldHeight = s->height;
+    Image* old = imageAt(slot);
+    if (!old) return nullptr;
+    std::unique_ptr<Image>& s = imageTable[static_cast<size_t>(slot)];
+    currentImage = slot;
+    if (drawing.open && drawing.surface == old->surface) endDrawing();
+    // An enlargement of an enlargement starts from the stored pixels of the first.
+    if (!settle(*old)) {
+        releaseSlot(s);
+        return nullptr;
+    }
     const int32_t storedWidth = clipWidth > 0 ? std::min(width, clipWidth) : width;
     const int32_t storedHeight = clipHeight > 0 ? std::min(height, clipHeight) : height;
-    cairo_surface_flush(old);
-    const PixelView from = viewOf(old);
-    // A source cut by the clip has pixels missing: those parts stay black.
-    const bool sourceWhole = from.width == oldWidth && from.height == oldHeight;
-    cairo_surface_t* scaled =
-        sourceWhole ? newSurface(storedWidth, storedHeight) : blackSurface(storedWidth, storedHeight);
-    currentImage = slot;
-    s->surface = scaled;
-    s->width = scaled ? width : 0;
-    s->height = scaled ? height : 0;
-    if (scaled) {
-        if (sourceWhole)
-            scalePixels(from, viewOf(scaled), width, height);
-        else
-            scalePartlyStored(from, viewOf(scaled), oldWidth, oldHeight, width, height);
-        cairo_surface_mark_dirty(scaled);
+    if (storedWidth <= 0 || storedHeight <= 0 || storedWidth > largestSide || storedHeight > largestSide) {
+        releaseSlot(s);
+        return nullptr;
     }
-    cairo_surface_destroy(old);
-    return scaled;
+    cairo_surface_flush(old->surface);
+    const PixelView from = viewOf(old->surface);
+    // A source cut by the clip has pixels missing: those parts stay black.
+    const bool sourceWhole = from.width == old->width && from.height == old->height;
+    auto scaled = std::make_unique<Image>();
+    scaled->width = width;
+    scaled->height = height;
+    // Scaled to its own size, the picture is already the one to store.
+    const bool samePicture =
+        sourceWhole && width == from.width && height == from.height && storedWidth == width && storedHeight == height;
+    if (samePicture || (sourceWhole && int64_t{storedWidth} * storedHeight > int64_t{from.width} * from.height)) {
+        // The source becomes the new image's: its picture, or what its pending enlargement is drawn from.
+        scaled->surface = old->surface;
+        old->surface = nullptr;
+        scaled->pending = !samePicture;
+        scaled->storedWidth = storedWidth;
+        scaled->storedHeight = storedHeight;
+    } else {
+        // No more pixels than the source: made now, at no greater cost.
+        scaled->surface =
+            sourceWhole ? newSurface(storedWidth, storedHeight) : blackSurface(storedWidth, storedHeight);
+        if (scaled->surface) {
+            if (sourceWhole)
+                scalePixels(from, viewOf(scaled->surface), width, height);
+            else
+                scalePartlyStored(from, viewOf(scaled->surface), old->width, old->height, width, height);
+            cairo_surface_mark_dirty(scaled->surface);
+        }
+    }
+    releaseSlot(s);
+    if (scaled->surface) s = std::move(scaled);
+    return s.get();
 }
 
 void setImageClip(int32_t width, int32_t height) {
@@ -434,34 +487,41 @@ void setImageClip(int32_t width, int32_t height) {
 }
 
 ImageHandle imageHandle(int32_t slot) {
-    ImageSlot* s = slotAt(slot);
-    ImageHandle image = s ? s->surface : nullptr;
+    Image* image = imageAt(slot);
     currentImage = image ? slot : -1;
     return image;
 }
 
-void blitImage(ImageHandle image, int32_t x, int32_t y) {
+PixelSurface imagePixels(int32_t slot) {
+    Image* image = imageAt(slot);
+    if (!image || !settle(*image)) return PixelSurface{};
+    cairo_surface_flush(image->surface);
+    const PixelView view = viewOf(image->surface);
+    return PixelSurface{view.pixels, view.width, view.height, view.stride};
+}
+
+void blitImage(ImageHandle handle, int32_t x, int32_t y) {
     if (!drawing.open) return;
-    ImageSlot* slot = slotOfHandle(image);
+    Image* image = imageOfHandle(handle);
     // An image is not copied onto itself.
-    if (!slot || slot->surface == drawing.surface) return;
-    cairo_surface_flush(slot->surface);
+    if (!image || image->surface == drawing.surface) return;
     if (activePixels.pixels) {
         const PixelView target{activePixels.pixels, activePixels.width, activePixels.height, activePixels.stride};
-        const PixelView source = viewOf(slot->surface);
-        // A copy of a picture larger than the processor's caches is streamed
-        // out (measured: about a fifth less time per screen at zoom 10).
-        if (int64_t{source.width} * source.height * 4 >= streamedBytes)
-            streamPixels(source, target, x, y);
-        else
-            copyPixels(source, target, x, y);
+        if (image->pending) {
+            drawEnlargement(*image, target, x, y);
+        } else {
+            cairo_surface_flush(image->surface);
+            copyPixels(viewOf(image->surface), target, x, y);
+        }
         return;
     }
+    if (!settle(*image)) return;
+    cairo_surface_flush(image->surface);
     cairo_t* cr = drawingContext();
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr, slot->surface, x, y);
-    cairo_rectangle(cr, x, y, cairo_image_surface_get_width(slot->surface),
-                    cairo_image_surface_get_height(slot->surface));
+    cairo_set_source_surface(cr, image->surface, x, y);
+    cairo_rectangle(cr, x, y, cairo_image_surface_get_width(image->surface),
+                    cairo_image_surface_get_height(image->surface));
     cairo_fill(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 }
@@ -519,7 +579,7 @@ ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) 
     if (!readBmpLayout(data, size, bmp)) return nullptr;
     ImageHandle image = makeImage(slot, bmp.width, bmp.height);
     if (!image) return nullptr;
-    cairo_surface_t* surface = static_cast<cairo_surface_t*>(image);
+    cairo_surface_t* surface = imageAt(slot)->surface;
     const PixelView view = viewOf(surface);
     for (int32_t y = 0; y < bmp.height; ++y) {
         const int32_t fileRow = bmp.topDown ? y : bmp.height - 1 - y;
@@ -533,7 +593,7 @@ ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) 
 
 void freeAllImages() {
     endDrawing();
-    for (ImageSlot& slot : imageTable) releaseSlot(slot);
+    for (std::unique_ptr<Image>& image : imageTable) releaseSlot(image);
     currentImage = -1;
 }
 
