@@ -15,6 +15,7 @@
 #include "tartan/catalogue.h"
 #include "tartan/sett.h"
 #include "tartan/weave.h"
+#include "../win32_test_support.h"
 
 int main(int argc, char** argv) {
     const int index = argc == 2 ? std::atoi(argv[1]) : -1;
@@ -32,21 +33,9 @@ int main(int argc, char** argv) {
     weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
               parseThreadSett(record.weftSett, palette, record.weftCount));
 
-    const int32_t width = record.warpCount;
-    const int32_t height = record.weftCount;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    HDC context = CreateCompatibleDC(nullptr);
-    const int rows = GetDIBits(context, static_cast<HBITMAP>(imageHandle(0)), 0, static_cast<UINT>(height),
-                               pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteDC(context);
-    if (rows != height) {
+    int32_t width, height;
+    const std::vector<uint32_t> pixels = bitmapPixels(imageHandle(0), width, height);
+    if (pixels.empty() || width != record.warpCount || height != record.weftCount) {
         std::fprintf(stderr, "the tile could not be read\n");
         return 1;
     }
