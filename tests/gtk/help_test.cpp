@@ -2,93 +2,61 @@
 // found on PATH, which records the arguments it was given.
 #include "config/help.h"
 #include "platform/help_services.h"
-
-#include <gtest/gtest.h>
-
-#include <glib.h>
+#include "test_support.h"
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    gchar* data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr)) return std::string();
-    std::string text(data, length);
-    g_free(data);
-    return text;
-}
-
-bool exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
+using testsupport::exists;
 
 bool processExists(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
 
-class HelpLaunch : public ::testing::Test {
+class HelpLaunch : public testsupport::TempFolderTest {
   protected:
     void SetUp() override {
-        const char* path = std::getenv("PATH");
-        oldPath_ = path ? path : "";
-        gchar* dir = g_dir_make_tmp("plaidwick-help-XXXXXX", nullptr);
-        ASSERT_NE(dir, nullptr);
-        root_ = dir;
-        g_free(dir);
+        TempFolderTest::SetUp();
         bin_ = root_ + "/bin";
-        ASSERT_EQ(g_mkdir_with_parents(bin_.c_str(), 0700), 0);
         record_ = root_ + "/argv";
+        ASSERT_EQ(g_mkdir_with_parents(bin_.c_str(), 0700), 0);
     }
 
     void TearDown() override {
         closeHelp();
-        setenv("PATH", oldPath_.c_str(), 1);
+        TempFolderTest::TearDown();
         initHelpViewer();
-        const std::string command = "rm -rf '" + root_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
     }
 
-    // A viewer named `name` in the test's bin folder that writes its
-    // arguments, each ended by a zero byte, to the record file, then runs
-    // `then` (by default it stays open, as a viewer does).
-    void installViewer(const std::string& name,
-                       const std::string& then = "exec /bin/sleep 60") const {
-        const std::string script = "#!/bin/sh\n"
-                                   "printf '%s\\0' \"$@\" > '" + record_ + ".part'\n"
-                                   "/bin/mv '" + record_ + ".part' '" + record_ + "'\n" +
-                                   then + "\n";
+    // A viewer `name` that records its arguments, each ended by a zero byte, then runs `then`.
+    void installViewer(const std::string& name, const std::string& then = "exec /bin/sleep 60") const {
+        const std::string script = "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + record_ + ".part'\n/bin/mv '" +
+                                   record_ + ".part' '" + record_ + "'\n" + then + "\n";
         const std::string path = bin_ + "/" + name;
         ASSERT_TRUE(g_file_set_contents(path.c_str(), script.c_str(), -1, nullptr));
         ASSERT_EQ(chmod(path.c_str(), 0700), 0);
     }
 
-    // Only the test's bin folder on PATH, so no real viewer is found.
-    void useViewers() {
-        setenv("PATH", bin_.c_str(), 1);
+    // PATH holds only `path`, so no real viewer is found.
+    void useViewers(const std::string& path) {
+        setVariable("PATH", path);
         initHelpViewer();
     }
 
     // The arguments the viewer recorded, after waiting for it to start.
     std::vector<std::string> recordedArguments() const {
         for (int tries = 0; tries < 250 && !exists(record_); ++tries) g_usleep(20000);
-        const std::string text = fileText(record_);
+        const std::string text = testsupport::fileText(record_);
         std::vector<std::string> arguments;
-        size_t start = 0;
-        for (size_t end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
+        for (size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
             arguments.push_back(text.substr(start, end - start));
         return arguments;
     }
 
-    std::string root_;
-    std::string bin_;
-    std::string record_;
-
-  private:
-    std::string oldPath_;
+    std::string bin_, record_;
 };
 
 // Each viewer gets the help file as one literal argument, in its own form.
@@ -117,7 +85,7 @@ TEST_F(HelpLaunch, ViewerArgumentForms) {
         unlink((bin_ + "/" + c.absent).c_str());
         unlink(record_.c_str());
         installViewer(c.viewer, "exit 0");
-        useViewers();
+        useViewers(bin_);
         ASSERT_TRUE(helpViewerLoaded());
         ASSERT_GT(openHelp(c.file, c.topic), 0);
         EXPECT_EQ(recordedArguments(), std::vector<std::string>{c.argument});
@@ -128,13 +96,12 @@ TEST_F(HelpLaunch, ViewerArgumentForms) {
 
 TEST_F(HelpLaunch, NothingHappensWithoutAViewerOrForClassicHelp) {
     installViewer("xchm");
-    setenv("PATH", "", 1);
-    initHelpViewer();
+    useViewers("");
     EXPECT_FALSE(helpViewerLoaded());
     EXPECT_FALSE(htmlHelpAvailable());
     EXPECT_EQ(openHelp("/srv/help/Plaidwick.chm", "Support.htm"), 0);
     // With a viewer at hand, classic help files still go nowhere.
-    useViewers();
+    useViewers(bin_);
     EXPECT_EQ(openHelp("/srv/help/PLAIDWICK.HLP", "Support"), 0);
     closeHelp();
     g_usleep(300000);
@@ -152,7 +119,7 @@ TEST_F(HelpLaunch, CloseHelpEndsEveryViewerItStarted) {
         SCOPED_TRACE(c.what);
         unlink(record_.c_str());
         installViewer("xchm", c.then);
-        useViewers();
+        useViewers(bin_);
         std::vector<pid_t> pids;
         for (int i = 0; i < c.viewers; ++i) {
             pids.push_back(static_cast<pid_t>(openHelp("/srv/a.chm", "Support.htm")));
