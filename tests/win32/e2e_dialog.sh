@@ -22,9 +22,9 @@ open_dialog() {
     fail "the dialog's frame is ${WIDTH}x${HEIGHT}: no 420x300 client area with a caption"
 }
 
-# click X Y: a click at client coordinates, or screen coordinates with "screen".
+# click X Y: a click at client coordinates of the dialog.
 click() {
-  if [ "${3:-}" = screen ]; then xdotool mousemove "$1" "$2"; else xdotool mousemove $((client_x + $1)) $((client_y + $2)); fi
+  xdotool mousemove $((client_x + $1)) $((client_y + $2))
   sleep 0.2
   xdotool click 1
   sleep 0.3
@@ -48,7 +48,7 @@ expect_stored 1 1 1 1
 note "close box and Alt+F4 leave the dialog open; Cancel after moving the sliders stores nothing"
 reg_set "Tartan Order" 0 "Tartan Info" 1 "Tartan Zoom" 25 "Tartan Delay" 30
 open_dialog
-click $((X + WIDTH - border - 12)) $((Y + border + 9)) screen
+click $((WIDTH - 2 * border - 12)) $((2 * border + 309 - HEIGHT))   # the close box
 sleep 0.2
 expect_exit "$dialog" 0 running "the close box"
 xdotool key alt+F4

@@ -25,20 +25,14 @@ HWND open(int32_t number, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t f
     return static_cast<HWND>(openTopWindow(number, x, y, w, h, flags, title));
 }
 
-// Searches the whole tree (controls may sit on tab pages); the tab control,
-// not its Static container, carries the panel's number.
+// Searches the whole tree: controls may sit on tab pages.
 HWND controlWindow(HWND top, int id) {
     struct Search { int id; HWND found; } search{id, nullptr};
     EnumChildWindows(
         top,
         [](HWND child, LPARAM data) -> BOOL {
             auto* s = reinterpret_cast<Search*>(data);
-            char name[32];
-            GetClassNameA(child, name, sizeof name);
-            HWND inner = GetWindow(child, GW_CHILD);
-            if (GetDlgCtrlID(child) != s->id ||
-                (std::string(name) == "Static" && inner && GetDlgCtrlID(inner) == s->id))
-                return TRUE;
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
             s->found = child;
             return FALSE;
         },
@@ -148,7 +142,8 @@ TEST_F(Windows, PlacementFollowsTheCentringFlags) {
 
 TEST_F(Windows, ReopeningANumberReplacesTheWindowAndWithdrawsItsClass) {
     HWND first = open(12, 0, 0, 50, 50, stylePopup);
-    WNDCLASSEXA info = {sizeof info};
+    WNDCLASSEXA info = {};
+    info.cbSize = sizeof info;
     EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info));
     EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "TemplateClass", &info));
     HWND second = open(12, 0, 0, 60, 60, stylePopup);
@@ -257,7 +252,8 @@ TEST_F(Panel, SelectingATabSwapsThePagesByStateAndByClick) {
 
     setControlText(4, "Renamed");
     char text[32] = {};
-    TCITEMA item = {TCIF_TEXT};
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
     item.pszText = text;
     item.cchTextMax = sizeof text;
     SendMessageA(tab, TCM_GETITEMA, 1, reinterpret_cast<LPARAM>(&item));
