@@ -1,24 +1,25 @@
-// Composing a 3840 x 2160 screen for every catalogue tartan, against one
-// plain fill of the same screen buffer measured in the same run.
+// Composing a 3840 x 2160 picture for every catalogue tartan, against one
+// plain fill of a buffer of that size measured in the same run.
 //
 // Each tartan is drawn as the show draws it (parse, weave, enlarge, tile,
-// name) into an off-screen image, at zoom 1 and zoom 10 with names on, the
-// whole catalogue in order a few times over. The time of a tartan is the
-// median of its drawings; the worst tartan of each zoom is reported as a
-// ratio to the fill. (Weaving alone is measured by weave_bench.)
+// name) onto an off-screen image, at zoom 1 and zoom 10 with names on, the
+// whole catalogue in order a few times over, so that every drawing follows
+// another tartan as in the show. A tartan's time is the median of its
+// drawings, its ratio that time over the median of the fills measured next
+// to them (the machine's changing load falls on both alike). Prints, per
+// zoom, the worst tartan with its ratio and the mean ratio.
 //
-// Usage: compose_bench [repetitions]   (default 5; run on a display or not)
+// Usage: compose_bench [repetitions]   (default 5; the same program for both builds)
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <string>
 #include <vector>
 
-#include "platform/image_services.h"
-#include "platform/window_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
+#include "picture/pixels.h"
 #include "show/show.h"
 #include "startup/settings.h"
 #include "tartan/catalogue.h"
@@ -31,12 +32,10 @@ constexpr int32_t screenW = 3840;
 constexpr int32_t screenH = 2160;
 constexpr int32_t canvasSlot = 1;
 
-using Clock = std::chrono::steady_clock;
-
 double millisecondsOf(const std::function<void()>& work) {
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     work();
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 double median(std::vector<double> values) {
@@ -45,60 +44,53 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Defeats dead-store elimination of the baseline fills.
-volatile uint32_t sink = 0;
-
 DrawingTarget canvasTarget() {
     imageHandle(canvasSlot);
     return imageTarget();
 }
 
-struct Worst {
-    int index = -1;
-    double ms = 0;
-    double ratio = 0;
-};
-
-// The screen-sized buffer of the baseline, filled with a new value each time.
+// A screen-sized buffer, already in place, filled with a new value each time.
 struct Baseline {
-    std::vector<uint32_t> buffer = std::vector<uint32_t>(static_cast<size_t>(screenW) * screenH);
-    uint32_t value = 0xFF000000u;
+    std::vector<uint32_t> buffer = std::vector<uint32_t>(static_cast<size_t>(screenW) * screenH, 1u);
+    uint32_t value = blackPixel;
+    volatile uint32_t sink = 0;
     double fillOnce() {
-        return millisecondsOf([&] {
-            std::fill_n(buffer.data(), buffer.size(), ++value);
-            sink = sink + buffer[buffer.size() / 2];
-        });
+        const PixelView view{buffer.data(), screenW, screenH, screenW};
+        const double ms = millisecondsOf([&] { fillPixels(view, ++value); });
+        sink = sink + buffer[buffer.size() / 2];
+        return ms;
     }
 };
 
-// Every tartan's median time, and its ratio to the median of the plain fills
-// measured next to its drawings, so that the machine's changing load falls
-// on both alike. The catalogue is drawn in order, as the show draws it, once
-// per repetition: every drawing of a tartan follows a different tartan and
-// pays what the show pays when the picture changes.
-Worst composeAll(int16_t zoom, int repetitions, Baseline& baseline, double& meanRatio) {
+struct Result {
+    int worst = -1;
+    double worstMs = 0;
+    double worstRatio = 0;
+    double meanRatio = 0;
+};
+
+Result composeAll(int16_t zoom, int repetitions, Baseline& baseline) {
     saverSettings().zoom = zoom;
     const ShowCanvas canvas{screenW, screenH, canvasTarget};
-    // The first drawing loads fonts and warms the caches: not part of any tartan's time.
-    drawTartan(0, canvas);
-    std::vector<std::vector<double>> fills(tartanCount);
-    std::vector<std::vector<double>> times(tartanCount);
-    for (int i = 0; i < repetitions; ++i) {
+    drawTartan(0, canvas);  // fonts loaded and memory in place before anything is timed
+    std::vector<std::vector<double>> fills(tartanCount), times(tartanCount);
+    for (int i = 0; i < repetitions; ++i)
         for (int index = 0; index < tartanCount; ++index) {
             fills[static_cast<size_t>(index)].push_back(baseline.fillOnce());
             times[static_cast<size_t>(index)].push_back(millisecondsOf([&] { drawTartan(index, canvas); }));
         }
-    }
-    Worst worst;
-    double ratioSum = 0;
+    Result result;
     for (int index = 0; index < tartanCount; ++index) {
         const double ms = median(times[static_cast<size_t>(index)]);
         const double ratio = ms / median(fills[static_cast<size_t>(index)]);
-        ratioSum += ratio;
-        if (ratio > worst.ratio) worst = Worst{index, ms, ratio};
+        result.meanRatio += ratio / tartanCount;
+        if (ratio > result.worstRatio) {
+            result.worst = index;
+            result.worstMs = ms;
+            result.worstRatio = ratio;
+        }
     }
-    meanRatio = ratioSum / tartanCount;
-    return worst;
+    return result;
 }
 
 }  // namespace
@@ -106,13 +98,11 @@ Worst composeAll(int16_t zoom, int repetitions, Baseline& baseline, double& mean
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     initDrawing();
-    initWindowServices();
     initImages();
     initWeavePattern();
     buildCatalogue();
     unscrambleCatalogue();
     saverSettings().showNames = 1;
-
     if (!makeImage(canvasSlot, screenW, screenH)) {
         std::fprintf(stderr, "compose_bench: cannot make the %dx%d canvas\n", screenW, screenH);
         return 1;
@@ -122,19 +112,16 @@ int main(int argc, char** argv) {
     Baseline baseline;
     std::vector<double> fills;
     for (int i = 0; i < 15; ++i) fills.push_back(baseline.fillOnce());
-    std::printf("baseline: one plain fill of %dx%d (32-bit pixels): %.3f ms (median of 15)\n", screenW,
-                screenH, median(fills));
-    std::printf("each tartan: median of %d compositions in show order / median of the %d fills next to them\n",
-                repetitions, repetitions);
-
+    std::printf("baseline: one plain fill of %dx%d (32-bit pixels): %.3f ms (median of 15)\n", screenW, screenH,
+                median(fills));
+    std::printf("each tartan: median of %d drawings in show order / median of the fills next to them\n",
+                repetitions);
     for (int16_t zoom : {int16_t{1}, int16_t{10}}) {
-        double meanRatio = 0;
-        const Worst worst = composeAll(zoom, repetitions, baseline, meanRatio);
-        const TartanRecord& r = tartanCatalogue()[static_cast<size_t>(worst.index)];
+        const Result r = composeAll(zoom, repetitions, baseline);
+        const TartanRecord& t = tartanCatalogue()[static_cast<size_t>(r.worst)];
         std::printf("zoom %2d: worst [%d] %s (%dx%d): %.3f ms = %.2f x fill; mean over all tartans %.2f x fill\n",
-                    zoom, worst.index, r.name.c_str(), r.warpCount, r.weftCount, worst.ms, worst.ratio, meanRatio);
+                    zoom, r.worst, t.name.c_str(), t.warpCount, t.weftCount, r.worstMs, r.worstRatio, r.meanRatio);
     }
-
     freeAllImages();
     return 0;
 }

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/image_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
+#include "picture/pixels.h"
 #include "tartan/catalogue.h"
 #include "tartan/sett.h"
 #include "tartan/weave.h"
@@ -36,17 +38,9 @@ double medianMicroseconds(Work work) {
 
 // A fresh image of the same size, every pixel written with one colour.
 void plainFill(int32_t width, int32_t height, int32_t colour) {
-    makeImage(0, width, height);
+    makeImageToOverwrite(0, width, height);
     if (!beginDrawing(imageTarget())) return;
-    const PixelSurface s = activePixels;
-    const uint32_t pixel = pixelFromColour(colour);
-    if (s.pixels) {
-        for (int32_t y = 0; y < s.height; ++y)
-            std::fill_n(s.pixels + static_cast<size_t>(y) * static_cast<size_t>(s.stride), s.width, pixel);
-    } else {
-        for (int32_t y = 0; y < height; ++y)
-            for (int32_t x = 0; x < width; ++x) setPixel(x, y, colour);
-    }
+    fillPixels(drawingPixels(), pixelFromColour(colour));
     endDrawing();
 }
 

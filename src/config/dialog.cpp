@@ -1,7 +1,7 @@
 #include "config/dialog.h"
 
 #include "config/help.h"
-#include "platform/image_services.h"
+#include "picture/images.h"
 #include "platform/settings_store.h"
 #include "platform/window_services.h"
 #include "startup/program.h"
@@ -26,13 +26,18 @@ void showSliderValue(int label, const char* caption, int slider) {
     setControlText(label, std::string(caption) + decimalText(getControlState(slider)));
 }
 
+void addSettingSlider(NumericSettingIndex setting, int32_t y) {
+    const NumericSetting& s = numericSettings[setting];
+    addSlider(s.control, 88, y, 290, 20, s.minimum, s.maximum, sliderTicks);
+}
+
 void addGeneralPage() {
     addTabPage(settingsPanel, -1, "General");
     addCheckBox(showNamesBox, 93, 168, 110, 20, "Show tartan names");
-    addSlider(zoomSlider, 88, 33, 290, 20, 1, 10, sliderTicks);
+    addSettingSlider(tartanZoom, 33);
     addLabel(zoomLabel, 18, 33, 65, 15, "Zoom (x): 1", labelLeft);
     addCheckBox(randomOrderBox, 228, 168, 140, 20, "Display in random order");
-    addSlider(delaySlider, 88, 108, 290, 20, 1, 60, sliderTicks);
+    addSettingSlider(tartanDelay, 108);
     addLabel(delayLabel, 18, 108, 60, 15, "Delay (s): 1", labelLeft);
     addLabel(zoomHeading, 88, 13, 290, 15, "How should tartans be?", labelCentre);
     addLabel(delayHeading, 88, 83, 290, 15, "How often should tartans change?", labelCentre);

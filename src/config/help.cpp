@@ -24,14 +24,15 @@ intptr_t openHelp(const std::string& file, const std::string& topic) {
         showClassicHelp(file, topic);
         return 0;
     }
-    if (!htmlHelpAvailable()) return 0;
+    if (helpLibrary() != HelpLibrary::withHtmlHelp) return 0;
     return showHtmlHelp(helpLocator(file, topic));
 }
 
 void closeHelp() {
-    if (!helpViewerLoaded()) return;
+    const HelpLibrary library = helpLibrary();
+    if (library == HelpLibrary::none) return;
     if (lastHelpWasClassic)
         closeClassicHelp();
-    else if (htmlHelpAvailable())
+    else if (library == HelpLibrary::withHtmlHelp)
         closeHtmlHelp();
 }

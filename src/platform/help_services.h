@@ -8,11 +8,10 @@
 // Loads the HTML help viewer, once, at start-up; failure leaves it unavailable.
 void initHelpViewer();
 
-// True when the HTML help viewer could be loaded.
-bool helpViewerLoaded();
-
-// True when the viewer's entry point is known (it can show a locator).
-bool htmlHelpAvailable();
+// What initHelpViewer found: no help library, the library without an entry
+// that shows HTML help, or a library that can show a locator.
+enum class HelpLibrary { none, withoutHtmlHelp, withHtmlHelp };
+HelpLibrary helpLibrary();
 
 // Shows the locator ("file" or "file::/topic"); the viewer's window, or 0.
 intptr_t showHtmlHelp(const std::string& locator);

@@ -1,12 +1,12 @@
-// The full-screen show: tartan after tartan until the pointer moves.
+// The show: tartan after tartan over a canvas, until the pointer moves.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/image_services.h"
+#include "picture/drawing.h"
 
 struct ShowState {
-    int16_t lastIndex = 271;
+    int16_t lastIndex = 0;
     int16_t currentIndex = -1;
     int32_t savedCursorX = 0;
     int32_t savedCursorY = 0;
@@ -18,21 +18,26 @@ struct ShowState {
 
 ShowState& showState();
 
-// Runs the show; ends the program when the pointer moves.
-void runShow();
-
-// The next catalogue index: in order (wrapping after lastIndex) or at random.
-int16_t chooseNextIndex();
-
-// Where one tartan's picture is drawn: the area's size and how to open a
-// drawing on it (the show's window, or an image for measurements).
+// Where the tartans are drawn: the area's size and how to open a drawing on
+// it (the show's window, or an image for measurements).
 struct ShowCanvas {
     int32_t width;
     int32_t height;
     DrawingTarget (*target)();
 };
 
+// The show's start, before anything is shown: the random generator seeded,
+// the settings read (missing ones written back), the weave pattern set, the
+// catalogue built and unscrambled, the order started afresh.
+void prepareShow();
+
+// The next catalogue index: in order (wrapping after lastIndex) or at random.
+int16_t chooseNextIndex();
+
 // Parses, weaves, enlarges and tiles catalogue record `index` over the
-// canvas, and writes its name when names are on. The catalogue must be built
-// and unscrambled, and the weave pattern set.
+// canvas and writes its name when names are on, in one drawing: a window
+// shows the finished picture at once.
 void drawTartan(int index, const ShowCanvas& canvas);
+
+// Runs the full-screen show; ends the program when the pointer moves.
+[[noreturn]] void runShow();

@@ -3,7 +3,8 @@
 #include "config/dialog.h"
 #include "config/help.h"
 #include "platform/help_services.h"
-#include "platform/image_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
 #include "platform/process_services.h"
 #include "platform/window_services.h"
 #include "resources/about_banner.h"
@@ -11,7 +12,6 @@
 #include "tartan/catalogue.h"
 #include "tartan/text.h"
 #include "tartan/weave.h"
-
 
 void dispatchMode(SaverMode mode) {
     switch (mode) {

@@ -7,10 +7,13 @@
 
 const char* const settingsKeyPath = "Software\\Plaidwick ScreenSaver";
 const char* const installPathValue = "Install Path";
-const char* const tartanOrderValue = "Tartan Order";
-const char* const tartanInfoValue = "Tartan Info";
-const char* const tartanZoomValue = "Tartan Zoom";
-const char* const tartanDelayValue = "Tartan Delay";
+
+const NumericSetting numericSettings[numericSettingCount] = {
+    {"Tartan Order", randomOrderBox, 0, 1},
+    {"Tartan Info", showNamesBox, 0, 1},
+    {"Tartan Zoom", zoomSlider, 1, 10},
+    {"Tartan Delay", delaySlider, 1, 60},
+};
 
 namespace {
 
@@ -36,18 +39,19 @@ std::string loadInstallPath() {
     return folder;
 }
 
-// A numeric setting for the show: missing ones become 1, written back.
-int32_t loadNumber(const char* valueName) {
-    const std::string text = readSetting(valueName);
+// A numeric setting for the show: a missing one takes the default, written back.
+int32_t loadNumber(NumericSettingIndex setting) {
+    const char* name = numericSettings[setting].valueName;
+    const std::string text = readSetting(name);
     if (!isErrorText(text)) return parseInteger(text);
-    writeSetting(valueName, "1");
-    return 1;
+    writeSetting(name, decimalText(numericSettingDefault));
+    return numericSettingDefault;
 }
 
-// A numeric setting for the dialog: missing ones show as 1, nothing is written.
-int32_t peekNumber(const char* valueName) {
-    const std::string text = readSetting(valueName);
-    return isErrorText(text) ? 1 : parseInteger(text);
+// A numeric setting for the dialog: a missing one shows the default; nothing is written.
+int32_t peekNumber(NumericSettingIndex setting) {
+    const std::string text = readSetting(numericSettings[setting].valueName);
+    return isErrorText(text) ? numericSettingDefault : parseInteger(text);
 }
 
 }  // namespace
@@ -60,25 +64,21 @@ SaverSettings& saverSettings() {
 void loadSaverSettings() {
     SaverSettings& s = saverSettings();
     s.installPath = loadInstallPath();
-    s.randomOrder = loadNumber(tartanOrderValue);
-    s.showNames = loadNumber(tartanInfoValue);
-    s.zoom = static_cast<int16_t>(loadNumber(tartanZoomValue));
-    s.delayMs = static_cast<int32_t>(static_cast<uint32_t>(loadNumber(tartanDelayValue)) * 1000u);
+    s.randomOrder = loadNumber(tartanOrder);
+    s.showNames = loadNumber(tartanInfo);
+    s.zoom = static_cast<int16_t>(loadNumber(tartanZoom));
+    s.delayMs = static_cast<int32_t>(static_cast<uint32_t>(loadNumber(tartanDelay)) * 1000u);
 }
 
 void loadDialogSettings() {
     saverSettings().installPath = loadInstallPath();
-    setControlState(randomOrderBox, peekNumber(tartanOrderValue));
-    setControlState(showNamesBox, peekNumber(tartanInfoValue));
-    setControlState(zoomSlider, peekNumber(tartanZoomValue));
-    setControlState(delaySlider, peekNumber(tartanDelayValue));
+    for (int setting = 0; setting < numericSettingCount; ++setting)
+        setControlState(numericSettings[setting].control, peekNumber(static_cast<NumericSettingIndex>(setting)));
 }
 
 void saveDialogSettings() {
-    writeSetting(tartanOrderValue, decimalText(getControlState(randomOrderBox)));
-    writeSetting(tartanInfoValue, decimalText(getControlState(showNamesBox)));
-    writeSetting(tartanZoomValue, decimalText(getControlState(zoomSlider)));
-    writeSetting(tartanDelayValue, decimalText(getControlState(delaySlider)));
+    for (const NumericSetting& setting : numericSettings)
+        writeSetting(setting.valueName, decimalText(getControlState(setting.control)));
 }
 
 std::string folderOfPath(const std::string& fileName, char separator) {

@@ -14,10 +14,19 @@ struct SaverSettings {
 
 extern const char* const settingsKeyPath;
 extern const char* const installPathValue;
-extern const char* const tartanOrderValue;
-extern const char* const tartanInfoValue;
-extern const char* const tartanZoomValue;
-extern const char* const tartanDelayValue;
+
+// The four numeric settings, in the order they are read and written: the
+// value's name in the store, the dialog control that shows it, and the
+// range the dialog offers. A missing one counts as 1.
+struct NumericSetting {
+    const char* valueName;
+    int control;
+    int32_t minimum;
+    int32_t maximum;
+};
+enum NumericSettingIndex { tartanOrder, tartanInfo, tartanZoom, tartanDelay, numericSettingCount };
+extern const NumericSetting numericSettings[numericSettingCount];
+constexpr int32_t numericSettingDefault = 1;
 
 // The program's settings for this run.
 SaverSettings& saverSettings();

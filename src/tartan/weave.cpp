@@ -2,7 +2,9 @@
 
 #include <vector>
 
-#include "platform/image_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
+#include "picture/pixels.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ constexpr uint8_t twill[16] = {0, 0, 1, 1, 0, 1, 1, 0, 1, 1, 0, 0, 1, 0, 0, 1};
 // words are worked out once per tile; each row then picks, four columns at a
 // time, between its weft word and the warp words with the row's twill mask, a
 // loop the compiler turns into vector selects.
-void weaveIntoPixels(const PixelSurface& surface, int32_t width, int32_t height,
+void weaveIntoPixels(const PixelView& surface, int32_t width, int32_t height,
                      const ThreadColours& warpColours, const ThreadColours& weftColours) {
     const WeavePattern& pattern = weavePattern();
     std::vector<uint32_t> warpPixels(static_cast<size_t>(width) + 3, 0);
@@ -23,7 +25,7 @@ void weaveIntoPixels(const PixelSurface& surface, int32_t width, int32_t height,
     const uint32_t* warp = warpPixels.data();
     const int32_t whole = width & ~3;
     for (int32_t y = 0; y < height; ++y) {
-        uint32_t* row = surface.pixels + static_cast<size_t>(y) * static_cast<size_t>(surface.stride);
+        uint32_t* row = surface.row(y);
         const uint32_t weft = pixelFromColour(weftColours[static_cast<size_t>(y)]);
         const auto& cells = pattern[static_cast<size_t>(y & 3)];
         uint32_t mask[4];
@@ -53,24 +55,12 @@ void weaveTile(const TartanRecord& record, const ThreadColours& warpColours,
                const ThreadColours& weftColours) {
     const int32_t width = record.warpCount;
     const int32_t height = record.weftCount;
-    makeImage(0, width, height);
+    // With a colour for every thread (the arrays have room for count + 2) the
+    // weave writes every pixel, so the new tile need not be made black first.
+    const bool everyPixel = static_cast<int32_t>(warpColours.size()) >= width &&
+                            static_cast<int32_t>(weftColours.size()) >= height;
+    if (!(everyPixel ? makeImageToOverwrite : makeImage)(0, width, height)) return;
     if (!beginDrawing(imageTarget())) return;
-    // The colour arrays have room for count + 2 entries; never read past them.
-    if (static_cast<int32_t>(warpColours.size()) >= width &&
-        static_cast<int32_t>(weftColours.size()) >= height) {
-        const PixelSurface surface = activePixels;
-        if (surface.pixels && surface.width >= width && surface.height >= height) {
-            weaveIntoPixels(surface, width, height, warpColours, weftColours);
-        } else {
-            // A drawing without directly writable pixels: one setPixel per crossing.
-            const WeavePattern& pattern = weavePattern();
-            for (int32_t y = 0; y < height; ++y) {
-                const auto& row = pattern[static_cast<size_t>(y & 3)];
-                const int32_t weft = weftColours[static_cast<size_t>(y)];
-                for (int32_t x = 0; x < width; ++x)
-                    setPixel(x, y, row[static_cast<size_t>(x & 3)] ? weft : warpColours[static_cast<size_t>(x)]);
-            }
-        }
-    }
+    if (everyPixel) weaveIntoPixels(drawingPixels(), width, height, warpColours, weftColours);
     endDrawing();
 }

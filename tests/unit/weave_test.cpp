@@ -4,7 +4,8 @@
 #include <set>
 #include <vector>
 
-#include "platform/image_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
 #include "tartan/catalogue.h"
 #include "tartan/sett.h"
 #include "tartan/weave.h"
@@ -26,7 +27,7 @@ Tile readTile() {
         ADD_FAILURE() << "no drawing on the tile";
         return tile;
     }
-    const PixelSurface s = activePixels;
+    const PixelView s = drawingPixels();
     tile.width = s.width;
     tile.height = s.height;
     for (int y = 0; y < s.height; ++y)

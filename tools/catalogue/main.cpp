@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/image_services.h"
+#include "picture/drawing.h"
+#include "picture/images.h"
 #include "tartan/catalogue.h"
 #include "tartan/sett.h"
 #include "tartan/weave.h"
@@ -130,7 +131,7 @@ cairo_surface_t* wovenTile(const TartanRecord& record, int zoom) {
     weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
               parseThreadSett(record.weftSett, palette, record.weftCount));
     if (zoom != 1) scaleImage(0, record.warpCount * zoom, record.weftCount * zoom);
-    const PixelSurface pixels = imagePixels(0);
+    const PixelView pixels = imagePixels(0);
     if (!pixels.pixels) fail("cannot make the tile of " + record.name);
     cairo_surface_t* surface =
         cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_RGB24,

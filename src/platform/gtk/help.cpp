@@ -116,9 +116,10 @@ void initHelpViewer() {
     if (!s.program.empty()) s.viewer = Viewer::kchmviewer;
 }
 
-bool helpViewerLoaded() { return state().viewer != Viewer::none; }
-
-bool htmlHelpAvailable() { return state().viewer != Viewer::none; }
+// A viewer program, when there is one, always shows HTML help.
+HelpLibrary helpLibrary() {
+    return state().viewer == Viewer::none ? HelpLibrary::none : HelpLibrary::withHtmlHelp;
+}
 
 intptr_t showHtmlHelp(const std::string& locator) {
     HelpViewerState& s = state();

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "picture/images.h"
+#include "platform/drawing_services.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/process_services.h"
 #include "platform/window_services.h"
@@ -156,6 +158,12 @@ bool coversScreen(int32_t left, int32_t top, int32_t width, int32_t height) {
     return left == screen.x && top == screen.y && width == screen.width && height == screen.height;
 }
 
+PixelView viewOf(cairo_surface_t* surface) {
+    return PixelView{reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface)),
+                     cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
+                     cairo_image_surface_get_stride(surface) / 4};
+}
+
 void makeBuffer(TopWindow* w) {
     if (w->buffer) return;
     w->buffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(w->width, 1), std::max(w->height, 1));
@@ -164,7 +172,30 @@ void makeBuffer(TopWindow* w) {
         w->buffer = nullptr;
         return;
     }
-    gtk_widget_show(w->canvas);  // a fresh image surface is all black
+    const PixelView view = viewOf(w->buffer);
+    for (int32_t y = 0; y < view.height; ++y) std::fill_n(view.row(y), view.width, 0xFF000000u);
+    cairo_surface_mark_dirty(w->buffer);
+    gtk_widget_show(w->canvas);
+}
+
+// A picture control's own copy of an image's pixels (null for no image).
+cairo_surface_t* surfaceOfImage(const PixelView& pixels) {
+    if (!pixels.pixels) return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixels.width, pixels.height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    const PixelView copy = viewOf(surface);
+    for (int32_t y = 0; y < pixels.height; ++y) std::copy_n(pixels.row(y), pixels.width, copy.row(y));
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+void showImage(GtkWidget* picture, const PixelView& pixels) {
+    cairo_surface_t* surface = surfaceOfImage(pixels);
+    gtk_image_set_from_surface(GTK_IMAGE(picture), surface);
+    if (surface) cairo_surface_destroy(surface);
 }
 
 void forgetControlsOf(GtkWidget* window) {
@@ -299,21 +330,6 @@ namespace gtkbackend {
 
 bool displayOpen() { return displayReady; }
 
-cairo_surface_t* windowBuffer(WindowHandle handle) {
-    TopWindow* w = findWindow(handle);
-    if (!w) return nullptr;
-    makeBuffer(w);
-    return w->buffer;
-}
-
-void presentWindow(WindowHandle handle) {
-    TopWindow* w = findWindow(handle);
-    if (!w) return;
-    if (w->canvas) gtk_widget_queue_draw(w->canvas);
-    dispatchQueuedWithoutEvents();
-    gdk_display_flush(gdk_display_get_default());
-}
-
 void dispatchQueuedWithoutEvents() {
     if (!displayReady) return;
     MuteEvents mute;
@@ -322,6 +338,24 @@ void dispatchQueuedWithoutEvents() {
 }
 
 }  // namespace gtkbackend
+
+PixelView windowSurface(WindowHandle handle) {
+    TopWindow* w = findWindow(handle);
+    if (!w) return PixelView{};
+    makeBuffer(w);
+    if (!w->buffer) return PixelView{};
+    cairo_surface_flush(w->buffer);
+    return viewOf(w->buffer);
+}
+
+void presentWindow(WindowHandle handle) {
+    TopWindow* w = findWindow(handle);
+    if (!w || !w->buffer) return;
+    cairo_surface_mark_dirty(w->buffer);
+    gtk_widget_queue_draw(w->canvas);
+    gtkbackend::dispatchQueuedWithoutEvents();
+    gdk_display_flush(gdk_display_get_default());
+}
 
 void initWindowServices() {
     static bool tried = false;
@@ -468,7 +502,8 @@ void addSlider(int32_t number, int32_t x, int32_t y, int32_t width, int32_t heig
 void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, ImageHandle image,
                 int32_t flags) {
     if (!controlParent) return;
-    GtkWidget* picture = gtk_image_new_from_surface(gtkbackend::liveImageSurface(image));
+    GtkWidget* picture = gtk_image_new();
+    showImage(picture, pixelsOfImage(image));
     gtk_widget_set_halign(picture, GTK_ALIGN_START);
     gtk_widget_set_valign(picture, GTK_ALIGN_START);
     GtkWidget* outer = (flags & pictureSunken) ? sunkenFrame(picture) : picture;
@@ -545,7 +580,7 @@ void setControlState(int32_t number, int32_t state) {
         break;
     case ControlKind::picture:
         // The state of a picture is the image slot it shows.
-        gtk_image_set_from_surface(GTK_IMAGE(slot->widget), gtkbackend::imageSurfaceOfSlot(state));
+        showImage(slot->widget, imagePixels(state));
         break;
     default:
         break;

@@ -11,21 +11,22 @@ constexpr UINT htmlHelpCloseAll = 0x0012;      // HH_CLOSE_ALL
 
 using HtmlHelpEntry = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-HMODULE helpLibrary = nullptr;
+HMODULE helpModule = nullptr;
 HtmlHelpEntry htmlHelpEntry = nullptr;
 
 }  // namespace
 
 void initHelpViewer() {
-    helpLibrary = LoadLibraryA("hhctrl.ocx");
-    if (helpLibrary)
+    helpModule = LoadLibraryA("hhctrl.ocx");
+    if (helpModule)
         htmlHelpEntry = reinterpret_cast<HtmlHelpEntry>(
-            reinterpret_cast<void*>(GetProcAddress(helpLibrary, "HtmlHelpA")));
+            reinterpret_cast<void*>(GetProcAddress(helpModule, "HtmlHelpA")));
 }
 
-bool helpViewerLoaded() { return helpLibrary != nullptr; }
-
-bool htmlHelpAvailable() { return htmlHelpEntry != nullptr; }
+HelpLibrary helpLibrary() {
+    if (!helpModule) return HelpLibrary::none;
+    return htmlHelpEntry ? HelpLibrary::withHtmlHelp : HelpLibrary::withoutHtmlHelp;
+}
 
 intptr_t showHtmlHelp(const std::string& locator) {
     if (!htmlHelpEntry) return 0;

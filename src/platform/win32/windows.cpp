@@ -10,7 +10,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/image_services.h"
+#include "picture/images.h"
+#include "platform/drawing_services.h"
 #include "platform/window_services.h"
 #include "platform/win32/win32_private.h"
 
@@ -34,33 +35,29 @@ constexpr int upDownDeltaCode = -722;      // UDN_DELTAPOS
 constexpr int selectionChangingCode = -552;  // TCN_SELCHANGING
 constexpr int selectionChangeCode = -551;    // TCN_SELCHANGE
 
-constexpr DWORD buttonStyle = 0x50030000;    // WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP
-constexpr DWORD checkBoxStyle = 0x50030003;  // ... | BS_AUTOCHECKBOX
-constexpr DWORD labelStyle = 0x50020000;     // WS_CHILD | WS_VISIBLE | WS_GROUP
-constexpr DWORD sliderStyle = 0x50010000;    // WS_CHILD | WS_VISIBLE | WS_TABSTOP
-constexpr DWORD bitmapPictureStyle = 0x5000000E;          // WS_CHILD | WS_VISIBLE | SS_BITMAP
-constexpr DWORD iconPictureStyle = 0x50000000 | SS_ICON;  // WS_CHILD | WS_VISIBLE | SS_ICON
-constexpr DWORD panelContainerStyle = 0x50000100;  // WS_CHILD | WS_VISIBLE | SS_NOTIFY
-constexpr DWORD tabControlStyle = 0x50030000;      // WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP
-constexpr DWORD tabPageStyle = 0x40000100;         // WS_CHILD | SS_NOTIFY, hidden
-constexpr int32_t sunkenLabelFlag = 0x20000;
+constexpr DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD checkBoxStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD labelStyle = WS_CHILD | WS_VISIBLE | WS_GROUP;
+constexpr DWORD sliderStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+constexpr DWORD pictureStyle = WS_CHILD | WS_VISIBLE | SS_BITMAP;
+constexpr DWORD panelContainerStyle = WS_CHILD | WS_VISIBLE | SS_NOTIFY;
+constexpr DWORD tabControlStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
+constexpr DWORD tabPageStyle = WS_CHILD | SS_NOTIFY;  // hidden until its tab is selected
 
 // ---------------------------------------------------------------- tables
 
 struct WindowSlot {
     HWND window = nullptr;
-    int shortcutCount = 0;
-    std::vector<ACCEL> shortcuts;
-    HACCEL shortcutTable = nullptr;
+    HACCEL shortcutTable = nullptr;  // Tab and Shift+Tab
+    PixelSection surface;            // the off-screen picture, made when first drawn on
 };
 
+// A kind of control's operations; a kind without one leaves it empty (an
+// empty set-text falls back to the window text).
 struct ControlOps {
-    void (*release)(HWND) = nullptr;
     int32_t (*getState)(HWND) = nullptr;
     void (*setState)(HWND, int32_t) = nullptr;
-    std::string (*getText)(HWND) = nullptr;
     void (*setText)(HWND, const std::string&) = nullptr;
-    void (*addItem)(HWND, const std::string&) = nullptr;
 };
 
 struct ControlSlot {
@@ -85,13 +82,10 @@ HFONT guiFont = nullptr;
 // takes over (panel containers and tab pages): their previous procedures.
 std::map<HWND, WNDPROC> takenOverWindows;
 
-// Event state.
+// Event state: the event a dispatched message raised, and the control of
+// the latest control or menu event.
 int32_t pendingEvent = 0;
 int32_t eventControlNumber = 0;
-int32_t eventType = -1;
-HWND eventWindow = nullptr;
-WPARAM lastWParam = 0;
-LPARAM lastLParam = 0;
 
 // Themed page backgrounds, decided when the first panel is made.
 bool themeChecked = false;
@@ -175,10 +169,9 @@ void moveFocus(bool forward) {
 
 // ---------------------------------------------------------------- events
 
-void raiseEvent(int32_t code, int32_t control, HWND window) {
+void raiseEvent(int32_t code, int32_t control) {
     pendingEvent = code;
     eventControlNumber = control;
-    eventWindow = window;
 }
 
 bool classNameStartsWith(HWND window, const char* prefix) {
@@ -187,18 +180,19 @@ bool classNameStartsWith(HWND window, const char* prefix) {
     return std::strncmp(name, prefix, std::strlen(prefix)) == 0;
 }
 
-// Whether a tab control's or list's notification raises a control event,
-// and the event type it sets.
-bool notificationRaisesEvent(int code, int32_t& type) {
+// Whether a tab control's or list's notification raises a control event.
+bool notificationRaisesEvent(int code) {
     switch (code) {
-    case clickCode: type = 0; return true;
-    case rightClickCode: type = 1; return true;
-    case doubleClickCode: type = 2; return true;
-    case rightDoubleClickCode: type = 3; return true;
-    case itemActivateCode: type = 2; return true;
+    case clickCode:
+    case rightClickCode:
+    case doubleClickCode:
+    case rightDoubleClickCode:
+    case itemActivateCode:
     case -402:
-    case -101: return true;
-    default: return false;
+    case -101:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -211,58 +205,65 @@ bool handleEventMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
         if (lParam) {
             const int sender = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
             if (sender == menuSenderIdentifier) {
-                raiseEvent(menuEvent, LOWORD(wParam), window);
+                raiseEvent(menuEvent, LOWORD(wParam));
             } else {
-                raiseEvent(controlEvent, sender, window);
-                eventType = HIWORD(wParam);
+                raiseEvent(controlEvent, sender);
             }
         } else if (LOWORD(wParam) == nextControlCommand) {
             moveFocus(true);
         } else if (LOWORD(wParam) == previousControlCommand) {
             moveFocus(false);
         } else {
-            raiseEvent(menuEvent, LOWORD(wParam), window);
+            raiseEvent(menuEvent, LOWORD(wParam));
         }
         return true;
     case WM_HSCROLL:
     case WM_VSCROLL:
-        raiseEvent(controlEvent, lParam ? GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) : 0,
-                   topLevelOf(window));
+        raiseEvent(controlEvent, lParam ? GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) : 0);
         return true;
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (!header) return true;
         const int code = static_cast<int>(header->code);
-        int32_t type = -1;
-        if (code == upDownDeltaCode) {
-            raiseEvent(controlEvent, static_cast<int32_t>(header->idFrom), window);
-            eventType = reinterpret_cast<const NMUPDOWN*>(lParam)->iDelta;
-        } else if ((classNameStartsWith(header->hwndFrom, "SysT") ||
-                    classNameStartsWith(header->hwndFrom, "SysL")) &&
-                   notificationRaisesEvent(code, type)) {
-            raiseEvent(controlEvent, static_cast<int32_t>(header->idFrom), topLevelOf(window));
-            eventType = type;
-        }
+        if (code == upDownDeltaCode ||
+            ((classNameStartsWith(header->hwndFrom, "SysT") || classNameStartsWith(header->hwndFrom, "SysL")) &&
+             notificationRaisesEvent(code)))
+            raiseEvent(controlEvent, static_cast<int32_t>(header->idFrom));
         return true;
     }
     case WM_SIZE:
         PostMessageA(window, deferredSizeMessage, 0, 0);
         return false;
     case deferredSizeMessage:
-        raiseEvent(resizeEvent, eventControlNumber, window);
+        raiseEvent(resizeEvent, eventControlNumber);
         return true;
     case WM_CLOSE:
         // The window stays open: the logic decides what a close request means.
-        raiseEvent(closeEvent, eventControlNumber, window);
+        raiseEvent(closeEvent, eventControlNumber);
         return true;
     default:
         return false;
     }
 }
 
+// A window whose off-screen picture exists repaints from it.
+bool paintFromSurface(HWND window) {
+    for (const WindowSlot& slot : windowTable) {
+        if (slot.window != window || !slot.surface.bitmap) continue;
+        PAINTSTRUCT paint;
+        if (HDC context = BeginPaint(window, &paint)) {
+            copySectionTo(context, slot.surface);
+            EndPaint(window, &paint);
+        }
+        return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK eventWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result;
     if (handleEventMessage(window, message, wParam, lParam, result)) return result;
+    if (message == WM_PAINT && paintFromSurface(window)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -461,6 +462,9 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     WNDPROC previous = slot ? slot->previousProc : nullptr;
     if (!previous) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        // A picture deletes the bitmap copy it showed.
+        if ((GetWindowLongA(window, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            DeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageA(window, STM_GETIMAGE, IMAGE_BITMAP, 0)));
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         *slot = ControlSlot{};
         releaseThemedBrush(window);
@@ -503,11 +507,18 @@ void setSliderState(HWND window, int32_t state) {
     SendMessageA(window, TBM_SETPOS, TRUE, position);
 }
 
-void setPictureState(HWND window, int32_t slot) {
-    ImageHandle image = imageHandle(slot);
-    const bool isBitmap = !image || GetObjectType(image) == OBJ_BITMAP;
-    SendMessageA(window, STM_SETIMAGE, isBitmap ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+// A picture control shows its own bitmap copy of an image's pixels, and
+// deletes the one it showed before.
+void showImage(HWND window, const PixelView& pixels) {
+    PixelSection copy = createSection(pixels.width, pixels.height);
+    for (int32_t y = 0; y < pixels.height && copy.bitmap; ++y)
+        std::memcpy(copy.pixels.row(y), pixels.row(y), static_cast<size_t>(pixels.width) * sizeof(uint32_t));
+    const LRESULT old = SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy.bitmap));
+    if (old) DeleteObject(reinterpret_cast<HGDIOBJ>(old));
 }
+
+// The state of a picture is the image slot it shows.
+void setPictureState(HWND window, int32_t slot) { showImage(window, imagePixels(slot)); }
 
 int32_t tabPanelState(HWND window) { return static_cast<int32_t>(SendMessageA(window, TCM_GETCURSEL, 0, 0)); }
 void setTabPanelState(HWND window, int32_t index) {
@@ -523,21 +534,12 @@ void setTabPanelText(HWND window, const std::string& text) {
     SendMessageA(window, TCM_SETITEMA, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(&item));
 }
 
-std::string windowText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], length + 1)));
-    return text;
-}
-
-void releaseControl(HWND window) { DestroyWindow(window); }
-
-const ControlOps buttonOps{releaseControl, nullptr, nullptr, windowText, nullptr, nullptr};
-const ControlOps checkBoxOps{releaseControl, checkBoxState, setCheckBoxState, windowText, nullptr, nullptr};
-const ControlOps labelOps{releaseControl, nullptr, nullptr, windowText, nullptr, nullptr};
-const ControlOps sliderOps{releaseControl, sliderState, setSliderState, nullptr, nullptr, nullptr};
-const ControlOps pictureOps{releaseControl, nullptr, setPictureState, nullptr, nullptr, nullptr};
-const ControlOps tabPanelOps{releaseControl, tabPanelState, setTabPanelState, nullptr, setTabPanelText, nullptr};
+const ControlOps buttonOps{};
+const ControlOps checkBoxOps{checkBoxState, setCheckBoxState, nullptr};
+const ControlOps labelOps{};
+const ControlOps sliderOps{sliderState, setSliderState, nullptr};
+const ControlOps pictureOps{nullptr, setPictureState, nullptr};
+const ControlOps tabPanelOps{tabPanelState, setTabPanelState, setTabPanelText};
 
 HWND makeChild(HWND parent, DWORD extendedStyle, const char* className, const std::string& text,
                DWORD style, int32_t x, int32_t y, int32_t width, int32_t height, int32_t identifier) {
@@ -588,6 +590,7 @@ void closeWindowSlot(int32_t number) {
         UnregisterClassA(windowClassName(number).c_str(), programInstance());
     }
     if (slot.shortcutTable) DestroyAcceleratorTable(slot.shortcutTable);
+    deleteSection(slot.surface);
     slot = WindowSlot{};
 }
 
@@ -603,11 +606,8 @@ DWORD styleFromFlags(uint32_t flags) {
 int32_t half(int32_t value) { return value >> 1; }
 
 void giveShortcuts(WindowSlot& slot) {
-    slot.shortcutCount = 2;
-    slot.shortcuts.assign(2, ACCEL{});
-    slot.shortcuts[0] = ACCEL{FVIRTKEY, VK_TAB, nextControlCommand};
-    slot.shortcuts[1] = ACCEL{FVIRTKEY | FSHIFT, VK_TAB, previousControlCommand};
-    slot.shortcutTable = CreateAcceleratorTableA(slot.shortcuts.data(), slot.shortcutCount);
+    ACCEL shortcuts[] = {{FVIRTKEY, VK_TAB, nextControlCommand}, {FVIRTKEY | FSHIFT, VK_TAB, previousControlCommand}};
+    slot.shortcutTable = CreateAcceleratorTableA(shortcuts, 2);
 }
 
 HACCEL shortcutsOf(HWND window) {
@@ -689,6 +689,31 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
 
 WindowHandle currentWindow() { return currentTopWindow; }
 
+PixelView windowSurface(WindowHandle window) {
+    if (!window) return PixelView{};
+    for (WindowSlot& slot : windowTable) {
+        if (slot.window != window) continue;
+        if (!slot.surface.bitmap) {
+            RECT client{};
+            GetClientRect(slot.window, &client);
+            slot.surface = createSection(client.right, client.bottom);
+        }
+        return slot.surface.pixels;
+    }
+    return PixelView{};
+}
+
+void presentWindow(WindowHandle window) {
+    for (const WindowSlot& slot : windowTable) {
+        if (slot.window != window || !slot.surface.bitmap) continue;
+        if (HDC context = GetDC(slot.window)) {
+            copySectionTo(context, slot.surface);
+            ReleaseDC(slot.window, context);
+        }
+        ValidateRect(slot.window, nullptr);
+    }
+}
+
 void closeAllWindows() {
     for (size_t number = windowTable.size(); number-- > 0;) closeWindowSlot(static_cast<int32_t>(number));
 }
@@ -712,7 +737,7 @@ void addCheckBox(int32_t number, int32_t x, int32_t y, int32_t width, int32_t he
 
 void addLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
               const std::string& text, int32_t flags) {
-    const DWORD extendedStyle = (flags & sunkenLabelFlag) ? WS_EX_CLIENTEDGE : 0;
+    const DWORD extendedStyle = (flags & labelSunken) ? WS_EX_CLIENTEDGE : 0;
     if (HWND window = makeControl(number, extendedStyle, "STATIC", text,
                                   labelStyle | static_cast<DWORD>(flags), x, y, width, height, labelOps))
         setWindowFont(window);
@@ -730,12 +755,9 @@ void addSlider(int32_t number, int32_t x, int32_t y, int32_t width, int32_t heig
 
 void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                 ImageHandle image, int32_t flags) {
-    const bool isBitmap = !image || GetObjectType(image) == OBJ_BITMAP;
-    HWND window = makeControl(number, static_cast<DWORD>(flags), "STATIC", "",
-                              isBitmap ? bitmapPictureStyle : iconPictureStyle, x, y, width, height,
+    HWND window = makeControl(number, static_cast<DWORD>(flags), "STATIC", "", pictureStyle, x, y, width, height,
                               pictureOps);
-    if (window)
-        SendMessageA(window, STM_SETIMAGE, isBitmap ? IMAGE_BITMAP : IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    if (window) showImage(window, pixelsOfImage(image));
 }
 
 ControlHandle addTabPanel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -805,7 +827,6 @@ int32_t getControlState(int32_t number) {
 }
 
 int32_t waitEvent() {
-    eventType = -1;
     MSG msg;
     if (GetMessageA(&msg, nullptr, 0, 0) == -1) return 0;
     HWND active = GetActiveWindow();
@@ -814,12 +835,7 @@ int32_t waitEvent() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    int32_t result = pendingEvent;
-    if (!result) {
-        result = static_cast<int32_t>(msg.message);
-        lastWParam = msg.wParam;
-        lastLParam = msg.lParam;
-    }
+    const int32_t result = pendingEvent ? pendingEvent : static_cast<int32_t>(msg.message);
     pendingEvent = 0;
     return result;
 }

@@ -1,0 +1,200 @@
+#include "picture/pixels.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// The part of a width x height picture placed at (x, y) that falls inside dst.
+struct Overlap {
+    int64_t left, top, right, bottom;
+    bool empty() const { return left >= right || top >= bottom; }
+};
+
+Overlap overlapOf(const PixelView& dst, int32_t x, int32_t y, int64_t width, int64_t height) {
+    return Overlap{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0), std::min<int64_t>(x + width, dst.width),
+                   std::min<int64_t>(y + height, dst.height)};
+}
+
+// Source column of every column of dst, for a picture of fullWidth columns
+// repeated across from column 0 (or placed once at `x`).
+std::vector<int32_t> columnMap;
+
+void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count, bool repeat) {
+    columnMap.resize(static_cast<size_t>(count));
+    int64_t column = repeat ? first % fullWidth : first;
+    for (int64_t i = 0; i < count; ++i) {
+        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(column * sourceWidth / fullWidth);
+        if (++column == fullWidth && repeat) column = 0;
+    }
+}
+
+void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
+    const int32_t* map = columnMap.data();
+    for (size_t i = 0; i < count; ++i) out[i] = in[map[i]];
+}
+
+// ---- the distinct rows of a source picture ----
+
+// For each source row, the first source row with the same pixels in the
+// columns used (-1: not looked at yet), found by a short key and confirmed
+// by comparing the rows.
+struct RowClasses {
+    std::vector<int32_t> sameAs;
+    std::vector<int32_t> table;  // open addressing: source row + 1, 0 = free
+    size_t mask = 0;
+    const PixelView* source = nullptr;
+    size_t columns = 0;
+
+    void reset(const PixelView& src, size_t usedColumns) {
+        source = &src;
+        columns = usedColumns;
+        sameAs.assign(static_cast<size_t>(src.height), -1);
+        size_t size = 64;
+        while (size < 2 * static_cast<size_t>(src.height)) size *= 2;
+        table.assign(size, 0);
+        mask = size - 1;
+    }
+
+    // Rows that differ mostly differ within their first pixels (tartan rows
+    // of one twill phase differ where the weft shows), so those make the key.
+    size_t keyOf(const uint32_t* row) const {
+        uint64_t key = columns;
+        const size_t n = std::min<size_t>(columns, 16);
+        for (size_t i = 0; i < n; ++i) key = (key ^ row[i]) * 0x100000001B3ull;
+        return static_cast<size_t>(key ^ (key >> 29));
+    }
+
+    int32_t classOf(int32_t sourceRow) {
+        int32_t& known = sameAs[static_cast<size_t>(sourceRow)];
+        if (known >= 0) return known;
+        const uint32_t* row = source->row(sourceRow);
+        for (size_t at = keyOf(row) & mask;; at = (at + 1) & mask) {
+            if (table[at] == 0) {
+                table[at] = sourceRow + 1;
+                return known = sourceRow;
+            }
+            const int32_t other = table[at] - 1;
+            if (std::memcmp(source->row(other), row, columns * sizeof(uint32_t)) == 0) return known = other;
+        }
+    }
+};
+
+// Rows are copied from a handful of rows held in the cache to the whole
+// picture, so the copy's speed is the composition's: 32-byte moves where the
+// processor has them cost about a tenth less than 16-byte ones.
+__attribute__((target("avx2"))) void copyRowAvx2(const uint32_t* in, uint32_t* out, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+void copyRowSse2(const uint32_t* in, uint32_t* out, size_t n) {
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+    for (; i < n; ++i) out[i] = in[i];
+}
+
+const bool haveAvx2 = __builtin_cpu_supports("avx2");
+
+void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
+    if (haveAvx2) copyRowAvx2(in, out, n); else copyRowSse2(in, out, n);
+}
+
+RowClasses rowClasses;
+std::vector<uint32_t> madeRows;
+// The dst row where each class of source rows was last written (-1: not
+// yet); copying from the latest one reads memory most likely still cached.
+std::vector<int64_t> lastMade;
+
+// The plain way: a scaled copy at every place of the grid.
+void tileByCopies(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
+                  int32_t storedHeight, const PixelView& dst) {
+    for (int64_t y = 0; y < dst.height; y += fullHeight)
+        for (int64_t x = 0; x < dst.width; x += fullWidth) {
+            const Overlap o = overlapOf(dst, static_cast<int32_t>(x), static_cast<int32_t>(y), storedWidth,
+                                        storedHeight);
+            if (o.empty()) continue;
+            const PixelView part{dst.row(static_cast<int32_t>(o.top)) + o.left, static_cast<int32_t>(o.right - o.left),
+                                 static_cast<int32_t>(o.bottom - o.top), dst.stride};
+            scalePixels(src, part, fullWidth, fullHeight, 0, 0);
+        }
+}
+
+}  // namespace
+
+void fillPixels(const PixelView& dst, uint32_t value) {
+    if (!dst.pixels) return;
+    for (int32_t y = 0; y < dst.height; ++y) std::fill_n(dst.row(y), dst.width, value);
+}
+
+void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y) {
+    if (!src.pixels || !dst.pixels) return;
+    const Overlap o = overlapOf(dst, x, y, src.width, src.height);
+    if (o.empty()) return;
+    const size_t bytes = static_cast<size_t>(o.right - o.left) * sizeof(uint32_t);
+    for (int64_t row = o.top; row < o.bottom; ++row)
+        std::memcpy(dst.row(static_cast<int32_t>(row)) + o.left, src.row(static_cast<int32_t>(row - y)) + (o.left - x),
+                    bytes);
+}
+
+void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight, int32_t x,
+                 int32_t y) {
+    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 || fullHeight <= 0)
+        return;
+    const Overlap o = overlapOf(dst, x, y, fullWidth, fullHeight);
+    if (o.empty()) return;
+    const size_t width = static_cast<size_t>(o.right - o.left);
+    mapColumns(src.width, fullWidth, o.left - x, static_cast<int64_t>(width), false);
+    int64_t previousSource = -1;
+    for (int64_t row = o.top; row < o.bottom; ++row) {
+        const int64_t sourceRow = (row - y) * src.height / fullHeight;
+        uint32_t* out = dst.row(static_cast<int32_t>(row)) + o.left;
+        if (sourceRow == previousSource) {
+            // The rows of one block are alike: copy the one just made.
+            std::memcpy(out, out - dst.stride, width * sizeof(uint32_t));
+            continue;
+        }
+        widenRow(src.row(static_cast<int32_t>(sourceRow)), out, width);
+        previousSource = sourceRow;
+    }
+}
+
+void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
+                int32_t storedHeight, const PixelView& dst) {
+    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 || fullHeight <= 0 ||
+        storedWidth <= 0 || storedHeight <= 0 || dst.width <= 0 || dst.height <= 0)
+        return;
+    // Where a copy is cut short of its full size, dst keeps what it had in
+    // the gaps between copies: drawn copy by copy.
+    if ((storedWidth < fullWidth && dst.width > storedWidth) ||
+        (storedHeight < fullHeight && dst.height > storedHeight)) {
+        tileByCopies(src, fullWidth, fullHeight, storedWidth, storedHeight, dst);
+        return;
+    }
+    const size_t width = static_cast<size_t>(dst.width);
+    mapColumns(src.width, fullWidth, 0, dst.width, true);
+    const size_t usedColumns = dst.width >= fullWidth
+                                   ? static_cast<size_t>(src.width)
+                                   : static_cast<size_t>((int64_t{dst.width} - 1) * src.width / fullWidth + 1);
+    rowClasses.reset(src, usedColumns);
+    lastMade.assign(static_cast<size_t>(src.height), -1);
+    madeRows.clear();
+    int64_t rowInCopy = 0;
+    for (int32_t y = 0; y < dst.height; ++y) {
+        const int32_t sourceRow = static_cast<int32_t>(rowInCopy * src.height / fullHeight);
+        if (++rowInCopy == fullHeight) rowInCopy = 0;
+        int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
+        if (made < 0) {
+            made = static_cast<int64_t>(madeRows.size() / width);
+            madeRows.resize(madeRows.size() + width);
+            widenRow(src.row(sourceRow), madeRows.data() + made * width, width);
+        }
+        copyRow(madeRows.data() + made * width, dst.row(y), width);
+    }
+}

@@ -1,0 +1,42 @@
+// Operations on plain pixel memory: the colour convention, fills, copies,
+// enlargement by replication, and covering an area with repeated copies.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/drawing_services.h"
+
+constexpr uint32_t blackPixel = 0xFF000000u;
+
+// A 0x00BBGGRR colour as an opaque pixel word.
+inline uint32_t pixelFromColour(int32_t colour) {
+    const uint32_t c = static_cast<uint32_t>(colour);
+    return 0xFF000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+// A pixel word as a 0x00BBGGRR colour.
+inline int32_t colourFromPixel(uint32_t pixel) {
+    return static_cast<int32_t>(((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16));
+}
+
+void fillPixels(const PixelView& dst, uint32_t value);
+
+// Copies `src` to (x, y) of `dst`, clipped to dst.
+void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y);
+
+// Draws `src` resized to fullWidth x fullHeight by replicating pixels, with
+// its top-left corner at (x, y) of `dst`, clipped to dst: the resized
+// picture's pixel (X, Y) is source pixel (X * src.width / fullWidth,
+// Y * src.height / fullHeight), so a whole-number enlargement turns every
+// pixel into one exact block.
+void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight,
+                 int32_t x = 0, int32_t y = 0);
+
+// Covers the whole of `dst` with copies of `src` resized (as scalePixels
+// does) to fullWidth x fullHeight, placed at every multiple of that size from
+// dst's top-left corner, each cut to its top-left storedWidth x storedHeight
+// part. The same pixels as copying it to every place, at about the cost of
+// one fill: each distinct row of the picture is made once across dst's width
+// and copied to every row of dst that shows it.
+void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
+                int32_t storedHeight, const PixelView& dst);
