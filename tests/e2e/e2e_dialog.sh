@@ -80,8 +80,10 @@ wait_exit "$dialog" 5
 # Help hands the help file and topic to the viewer as one argument, and the
 # viewer is closed when the dialog ends.
 mkdir -p "$E2E_DIR/bin"
+# The fake viewer writes its own process id (kept by exec) and its arguments.
 cat >"$E2E_DIR/bin/xchm" <<VIEWER
 #!/bin/sh
+echo \$\$ >"$E2E_DIR/viewer-pid"
 printf '%s\n' "\$@" >"$E2E_DIR/viewer-args"
 exec sleep 60
 VIEWER
@@ -92,13 +94,14 @@ click "$help_button"
 for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-args" ] && break; sleep 0.1; done
 [ "$(cat "$E2E_DIR/viewer-args" 2>/dev/null)" = "file:/opt/my saver//Plaidwick.chm#xchm:/Support.htm" ] ||
   fail "the viewer got: $(cat "$E2E_DIR/viewer-args" 2>/dev/null)"
-viewer=$(pgrep -f "sleep 60" | head -n 1)
+viewer=$(cat "$E2E_DIR/viewer-pid" 2>/dev/null)
+[ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null || fail "the help viewer is not running"
 wait_exit "$dialog" 0
 [ "$exit_code" = running ] || fail "Help ended the dialog"
 click "$cancel_button"
 wait_exit "$dialog" 5
 sleep 0.3
-[ -z "$viewer" ] || ! kill -0 "$viewer" 2>/dev/null || fail "the help viewer outlived the dialog"
+! kill -0 "$viewer" 2>/dev/null || fail "the help viewer outlived the dialog"
 
 # No stored settings: the dialog shows the defaults and writes only the install path.
 rm -rf "$XDG_CONFIG_HOME"
