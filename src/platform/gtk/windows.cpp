@@ -18,7 +18,6 @@
 namespace {
 
 struct TopWindow {
-    int32_t number = 0;
     GtkWidget* window = nullptr;
     GtkWidget* client = nullptr;  // GtkFixed: the client area, parent of the controls
     GtkWidget* canvas = nullptr;  // shows `buffer`, below every control
@@ -382,7 +381,6 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
     const bool captioned = (style & styleCaption) == styleCaption;
 
     auto* w = new TopWindow;
-    w->number = number;
     w->width = std::max(width, 1);
     w->height = std::max(height, 1);
     w->shownWidth = w->width;
