@@ -69,7 +69,11 @@ std::string programArgument(int index) {
     const auto& list = backend().arguments;
     return index >= 0 && static_cast<size_t>(index) < list.size() ? list[static_cast<size_t>(index)] : "";
 }
-uint32_t tickCount() { return backend().clock; }
+uint32_t tickCount() {
+    const uint32_t now = backend().clock;
+    backend().clock += backend().tickStep;
+    return now;
+}
 void sleepMilliseconds(int milliseconds) {
     backend().clock += static_cast<uint32_t>(std::max(milliseconds, 0));
     if (backend().onSleep) backend().onSleep();

@@ -51,6 +51,7 @@ constexpr int32_t cellHeight = 10;
 struct Backend {
     std::vector<std::string> arguments;
     uint32_t clock = 1000;  // advanced by sleepMilliseconds
+    uint32_t tickStep = 0;  // and by this much after every read: time passing between two reads
     int32_t pointerX = 0, pointerY = 0;
     bool cursorVisible = true;
     int32_t screenWidth = 64, screenHeight = 48;
