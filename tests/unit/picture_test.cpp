@@ -1,0 +1,172 @@
+// Images as pixel memory: making, enlarging within the image clip, copying
+// with clipping, tiling, BMP decoding, and text through the stub's font.
+#include <algorithm>
+
+#include "resources/about_banner.h"
+#include "unit_support.h"
+
+using Picture = StubTest;
+using Bytes = std::vector<uint8_t>;
+
+// A w x h picture whose pixel (x, y) is colour(x, y).
+template <class Colour> static Pixels picture(int32_t w, int32_t h, Colour colour) {
+    Pixels p;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) p.push_back(0xFF000000u | colour(x, y));
+    return p;
+}
+static uint32_t scattered(int32_t x, int32_t y) { return (x * 131u + y * 7919u) * 2654435761u >> 8; }
+
+// Makes slot 0 a w x h image holding `p`, row by row.
+static void makePicture(int32_t w, int32_t h, const Pixels& p) {
+    makeImage(0, w, h);
+    beginDrawing(imageTarget());
+    for (int32_t y = 0; y < h; ++y) std::copy_n(p.begin() + y * w, w, drawingPixels().row(y));
+    endDrawing();
+}
+
+TEST_F(Picture, MakeImageIsBlackReplacesAndGrowsTheTable) {
+    makeImage(0, 3, 2);
+    beginDrawing(imageTarget()), setPixel(0, 0, 0x0000FF), endDrawing();  // red as 0x00BBGGRR
+    EXPECT_EQ(imagePixels(0).row(0)[0], 0xFFFF0000u);
+    ASSERT_NE(makeImage(0, 4, 5), nullptr);
+    EXPECT_TRUE(imagePixels(0).width == 4 && pixelsOf(imagePixels(0)) == Pixels(20, blackPixel));
+    EXPECT_TRUE(makeImage(25, 1, 1) && imageHandle(25) && !makeImage(-1, 1, 1) && !imagePixels(-1).pixels);
+    for (int32_t slot : {-1, 24, 26, 36}) EXPECT_EQ(imageHandle(slot), nullptr) << slot;
+}
+
+TEST_F(Picture, EnlargementsKeepTheirPartInTheClipAndCopyClippedAtEveryEdgePendingOrMade) {
+    const Pixels four = {0xFF0000AAu, 0xFF00BB00u, 0xFFCC0000u, 0xFFDDDDDDu};
+    // 2 x 2 enlarged to 6 x 6 under a clip (width, height) holds (width, height), copied onto
+    // 5 x 4 at places cut at each edge, larger than the target, or outside it.
+    const int32_t clips[][4] = {{0, 0, 6, 6}, {4, 5, 4, 5}, {10, 3, 6, 3}};
+    const int32_t places[][2] = {{0, 0}, {-2, 1}, {1, -4}, {3, 2}, {-6, 0}, {5, 0}, {0, 4}, {0, -6}};
+    const auto block = [&](int32_t x, int32_t y) { return four[y / 3 * 2 + x / 3]; };
+    for (const auto& c : clips) {
+        setImageClip(c[0], c[1]);
+        makePicture(2, 2, four);
+        ASSERT_NE(scaleImage(0, 6, 6), nullptr);
+        for (const bool made : {false, true}) {
+            if (made) { EXPECT_EQ(pixelsOf(imagePixels(0)), picture(c[2], c[3], block)) << c[0]; }  // made here
+            for (const auto& p : places) {
+                const Pixels expected = picture(5, 4, [&](int32_t x, int32_t y) {
+                    const int32_t sx = x - p[0], sy = y - p[1];
+                    return sx >= 0 && sx < c[2] && sy >= 0 && sy < c[3] ? block(sx, sy) : 0x808080u;
+                });
+                EXPECT_EQ(drawn(5, 4, [&] { blitImage(imageHandle(0), p[0], p[1]); }), expected)
+                    << "clip " << c[0] << (made ? " made" : " pending") << " at " << p[0] << "," << p[1];
+            }
+        }
+    }
+}
+
+TEST_F(Picture, ScalingAnEnlargementAgainStartsFromTheEnlargedPicture) {
+    makePicture(3, 1, {0xFF000001u, 0xFF000002u, 0xFF000003u});
+    scaleImage(0, 2, 1);
+    scaleImage(0, 3, 1);
+    EXPECT_EQ(pixelsOf(imagePixels(0)), (Pixels{0xFF000001u, 0xFF000001u, 0xFF000002u}));
+}
+
+static void put(Bytes& file, size_t at, int64_t value, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A BMP file image: the headers, the colour table (0x00RRGGBB entries), then `rows` as given.
+static Bytes bmpFile(int32_t w, int32_t h, int bits, const std::vector<uint32_t>& table, const Bytes& rows) {
+    Bytes file(54 + 4 * table.size());
+    file[0] = 'B', file[1] = 'M';
+    put(file, 2, file.size() + rows.size()), put(file, 10, file.size()), put(file, 14, 40), put(file, 18, w);
+    put(file, 22, h), put(file, 26, 1, 2), put(file, 28, bits, 2), put(file, 46, table.size());
+    for (size_t i = 0; i < table.size(); ++i) put(file, 54 + 4 * i, table[i]);
+    file.insert(file.end(), rows.begin(), rows.end());
+    return file;
+}
+
+TEST_F(Picture, BmpFilesAcceptedAndRefused) {
+    const Bytes rgb = bmpFile(2, -2, 24, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
+    const Bytes pal8 = bmpFile(2, 2, 8, {0x112233, 0x445566, 0x778899}, {2, 0, 0, 0, 1, 2, 0, 0});
+    const Pixels rgbPixels = {0xFF030201u, 0xFF060504u, 0xFF090807u, 0xFF0C0B0Au};
+    const uint8_t* banner = aboutBannerData;  // 4 bits a pixel, its colour table after a 40-byte header
+    const Bytes bannerFile(banner, banner + aboutBannerSize);
+    const Pixels bannerPixels = picture(340, 50, [&](int32_t x, int32_t y) {
+        const uint8_t pair = banner[(banner[10] | banner[11] << 8) + (49 - y) * 172 + x / 2];
+        const uint8_t* entry = banner + 54 + 4 * (x % 2 ? pair & 15 : pair >> 4);
+        return static_cast<uint32_t>(entry[2] << 16 | entry[1] << 8 | entry[0]);
+    });
+    struct Case { const char* what; Bytes file; void (*change)(Bytes&); int32_t w; Pixels expected; };
+    for (const Case& c : {
+             Case{"About banner", bannerFile, nullptr, 340, bannerPixels},
+             {"200 colours used, 4 bits", bannerFile, [](Bytes& f) { put(f, 46, 200); }, 340, bannerPixels},
+             {"24 bits, top-down", rgb, nullptr, 2, rgbPixels},
+             {"8 bits, bottom-up", pal8, nullptr, 2, {0xFF445566u, 0xFF778899u, 0xFF778899u, 0xFF112233u}},
+             {"1 bit", bmpFile(3, 1, 1, {0xFF, 0xFF0000}, {0xA0, 0, 0, 0}), nullptr, 3,
+              {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u}},
+             {"index past the table", bmpFile(2, 1, 8, {0x010203, 0x040506}, {1, 5, 0, 0}), nullptr, 2,
+              {0xFF040506u, blackPixel}},
+             {"planes 2", rgb, [](Bytes& f) { put(f, 26, 2, 2); }, 2, rgbPixels},
+             {"not BM", rgb, [](Bytes& f) { f[1] = 'X'; }, 0, {}},
+             {"cut in the headers", rgb, [](Bytes& f) { f.resize(40); }, 0, {}},
+             {"cut in the colour table", pal8, [](Bytes& f) { f.resize(62); }, 0, {}},
+             {"cut in the pixels", pal8, [](Bytes& f) { f.pop_back(); }, 0, {}},
+             {"compressed", pal8, [](Bytes& f) { put(f, 30, 1); }, 0, {}},
+             {"16 bits", rgb, [](Bytes& f) { put(f, 28, 16, 2); }, 0, {}},
+             {"width 0", rgb, [](Bytes& f) { put(f, 18, 0); }, 0, {}},
+             {"width -2", rgb, [](Bytes& f) { put(f, 18, -2); }, 0, {}},
+             {"height 0", rgb, [](Bytes& f) { put(f, 22, 0); }, 0, {}},
+             {"pixels inside the headers", rgb, [](Bytes& f) { put(f, 10, 20); }, 0, {}}}) {
+        Bytes file = c.file;
+        if (c.change) c.change(file);
+        makePicture(1, 1, {0xFF123456u});  // a refused file leaves the slot as it was
+        EXPECT_EQ(loadImageFromMemory(0, file.data(), file.size()) != nullptr, !c.expected.empty()) << c.what;
+        EXPECT_EQ(imagePixels(0).width, c.expected.empty() ? 1 : c.w) << c.what;
+        EXPECT_TRUE(pixelsOf(imagePixels(0)) == (c.expected.empty() ? Pixels{0xFF123456u} : c.expected)) << c.what;
+    }
+}
+
+TEST_F(Picture, TileImageEqualsTheGridOfCopies) {
+    using Colour = uint32_t (*)(int32_t, int32_t);
+    const Colour distinct = scattered, repeated = [](int32_t x, int32_t y) { return scattered(x, y % 2); };
+    // Rows alike but for one pixel each, mostly in columns that a short key of a row would not look at.
+    const Colour oneApart = [](int32_t x, int32_t y) { return x == y * 3 % 24 ? static_cast<uint32_t>(y) : 0u; };
+    struct Case { int32_t w, h, zoom, clipWidth, clipHeight, targetWidth, targetHeight; bool made; Colour colour; };
+    for (const Case& c : {Case{2, 4, 1, 0, 0, 37, 23, false, distinct}, {5, 3, 1, 0, 0, 64, 48, false, repeated},
+                          {5, 3, 10, 0, 0, 64, 48, false, distinct}, {5, 3, 10, 64, 48, 64, 48, true, repeated},
+                          {7, 6, 10, 0, 0, 50, 40, false, distinct}, {5, 3, 10, 30, 20, 40, 18, false, distinct},
+                          {5, 3, 10, 30, 20, 28, 25, false, distinct}, {5, 3, 10, 30, 20, 64, 48, true, distinct},
+                          {24, 4, 1, 0, 0, 61, 13, false, oneApart}, {24, 4, 1, 0, 0, 10, 13, false, oneApart},
+                          {24, 8, 3, 0, 0, 100, 50, true, oneApart}}) {
+        setImageClip(c.clipWidth, c.clipHeight);
+        makePicture(c.w, c.h, picture(c.w, c.h, c.colour));
+        scaleImage(0, c.w * c.zoom, c.h * c.zoom);
+        if (c.made) imagePixels(0);
+        const Pixels copies = drawn(c.targetWidth, c.targetHeight, [&] {
+            for (int32_t y = 0; y < c.targetHeight; y += c.h * c.zoom)
+                for (int32_t x = 0; x < c.targetWidth; x += c.w * c.zoom) blitImage(imageHandle(0), x, y);
+        });
+        EXPECT_EQ(drawn(c.targetWidth, c.targetHeight, [] { tileImage(imageHandle(0)); }), copies)
+            << c.w << "x" << c.h << " zoom " << c.zoom << " on " << c.targetWidth << "x" << c.targetHeight;
+    }
+}
+
+TEST_F(Picture, TextThroughTheStubFontAndNothingOutsideADrawing) {
+    for (const int32_t flags : {invertingLines, transparentText}) {
+        Pixels expected(40 * 12, 0xFF808080u);
+        putStubText(expected, 40, 3, 1, "a b", 0xFF0000FFu, flags != transparentText);
+        putStubText(expected, 40, 21, 1, "c", 0xFF0000FFu, flags != transparentText);  // where "a b" ended
+        EXPECT_EQ(drawn(40, 12, [&] {
+                      setDrawingFlags(flags), setDrawColour(0, 0, 255), setTextPosition(3, 1);
+                      writeText("a b"), writeText(""), writeText("c");
+                      EXPECT_TRUE(textWidth("abc") == 18 && textWidth("") == 0);
+                  }), expected) << "flags " << flags;
+    }
+    Pixels expected(40 * 12, 0xFF808080u);  // a new drawing writes black whatever colour was set before
+    putStubText(expected, 40, 0, 2, "ab", blackPixel, true);
+    EXPECT_EQ(drawn(40, 12, [] { setTextPosition(0, 2), writeText("ab"); }), expected);
+
+    makePicture(2, 2, Pixels(4, 0xFFFFFFFFu));
+    openTopWindow(0, 0, 0, 8, 6, stylePopup, "");
+    beginDrawing(windowTarget()), endDrawing(), endDrawing();  // a black surface, presented once
+    setPixel(1, 1, 0xFFFFFF), blitImage(imageHandle(0), 0, 0), tileImage(imageHandle(0)), writeText("x");
+    EXPECT_TRUE(textWidth("x") == 0 && drawingPixels().pixels == nullptr && stub::window(0)->presents == 1);
+    EXPECT_EQ(stub::window(0)->surface, Pixels(48, blackPixel));
+}
