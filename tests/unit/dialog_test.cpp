@@ -26,12 +26,12 @@ TEST_F(Dialog, OpensWithItsFourteenControls) {
     EXPECT_TRUE(w.title == "Plaidwick ScreenSaver 1.0" && w.width == 420 && w.height == 300 &&
                 w.flags == (styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen | centreOverActive));
     std::string controls;  // number, kind, page (-1: the window), x, y, width, height, text
+    const auto text = [](int value) { return std::to_string(value); };
     for (const auto& [number, c] : stub::backend().controls)
-        controls += std::to_string(number) + " " + std::to_string(static_cast<int>(c.kind)) + " " +
-                    std::to_string(c.page) + " " + std::to_string(c.x) + "," + std::to_string(c.y) + " " +
-                    std::to_string(c.width) + "x" + std::to_string(c.height) + " " +
+        controls += text(number) + " " + text(static_cast<int>(c.kind)) + " " + text(c.page) + " " + text(c.x) + "," +
+                    text(c.y) + " " + text(c.width) + "x" + text(c.height) + " " +
                     (number == aboutTextBox ? "about" : c.text) +
-                    (c.maximum ? " " + std::to_string(c.minimum) + "-" + std::to_string(c.maximum) : "") + "|";
+                    (c.maximum ? " " + text(c.minimum) + "-" + text(c.maximum) : "") + "|";
     // Kinds: 0 button, 1 check box, 2 label, 3 slider (with its range), 4 picture, 5 panel.
     EXPECT_EQ(controls, "1 0 -1 110,265 80x30 OK|2 0 -1 305,265 80x30 Help|3 0 -1 210,265 80x30 Cancel|"
                         "4 5 -1 10,15 400x245 General|About|5 1 0 93,168 110x20 Show tartan names|"
