@@ -1,0 +1,134 @@
+// The probe on GTK: pointer and keys as real input through the X server
+// (xdotool's XTest), pixels read back from the X server's root window.
+#include "probe.h"
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <cstdlib>
+
+static void xdotool(const std::string& arguments) {
+    EXPECT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
+}
+
+// Every control's "destroy" handler has the control's number for its data.
+static bool isControl(GtkWidget* w, int32_t number) {
+    return number > 0 && g_signal_handler_find(w, GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA),
+                                               g_signal_lookup("destroy", GTK_TYPE_WIDGET), 0, nullptr, nullptr,
+                                               GINT_TO_POINTER(number));
+}
+
+static GtkWidget* findControl(WindowHandle w, int32_t number) {
+    GtkWidget* found = isControl(GTK_WIDGET(w), number) ? GTK_WIDGET(w) : nullptr;
+    GList* children = GTK_IS_CONTAINER(w) ? gtk_container_get_children(GTK_CONTAINER(w)) : nullptr;
+    for (GList* c = children; c && !found; c = c->next) found = findControl(c->data, number);
+    return g_list_free(children), found;
+}
+
+const char* const probe::programFile = "platform_tests";
+
+bool probe::pumpUntil(const std::function<bool()>& done, int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (; !done(); g_usleep(2000)) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    }
+    return true;
+}
+
+// waitEvent blocks until an event: a watchdog ends the wait with a close request.
+bool probe::awaitEvent(int32_t code, int32_t control, const std::function<bool()>& also, int ms) {
+    static bool late;
+    late = false;
+    const guint watchdog = g_timeout_add(ms, [](gpointer) {
+        late = true, gtk_window_close(GTK_WINDOW(currentWindow()));
+        return G_SOURCE_REMOVE;
+    }, nullptr);
+    for (int32_t event; !late && (event = waitEvent()) != 0 && !late;)
+        if (event == code && (control < 0 || eventControl() == control) && (!also || also()))
+            return g_source_remove(watchdog), true;
+    if (!late) g_source_remove(watchdog);
+    return false;
+}
+
+probe::Rect probe::client(WindowHandle window) {
+    int x = 0, y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(GTK_WIDGET(window)), &x, &y);
+    GtkAllocation a{};
+    gtk_widget_get_allocation(gtk_bin_get_child(GTK_BIN(window)), &a);
+    return {x + a.x, y + a.y, a.width, a.height};
+}
+
+bool probe::hasCaption(WindowHandle window) { return gtk_window_get_decorated(GTK_WINDOW(window)); }
+bool probe::isVisible(WindowHandle window) { return gtk_widget_get_mapped(GTK_WIDGET(window)); }
+int probe::visibleWindows() {
+    GList* windows = gtk_window_list_toplevels();
+    int count = 0;
+    for (GList* w = windows; w; w = w->next) count += gtk_widget_get_visible(GTK_WIDGET(w->data));
+    return g_list_free(windows), count;
+}
+void probe::activate(WindowHandle window) {
+    gtk_window_present(GTK_WINDOW(window));
+    pumpUntil([&] { return gtk_window_is_active(GTK_WINDOW(window)); });
+}
+void probe::requestClose(WindowHandle window) { gtk_window_close(GTK_WINDOW(window)); }
+void probe::resize(WindowHandle window, int32_t width, int32_t height) {
+    gtk_window_resize(GTK_WINDOW(window), width, height);
+}
+
+uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
+    const Rect c = client(window);
+    GdkPixbuf* pixel = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), c.x + x, c.y + y, 1, 1);
+    const guchar* rgb = pixel ? gdk_pixbuf_get_pixels(pixel) : nullptr;
+    const uint32_t colour = rgb ? uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2] : 0xFFFFFFFFu;
+    if (pixel) g_object_unref(pixel);
+    return colour;
+}
+
+// Controls made last are placed at the next frame.
+probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
+    GtkWidget* control = findControl(window, number);
+    int x = 0, y = 0;
+    if (!control || !gtk_widget_is_drawable(control) ||
+        !pumpUntil([&] { return gtk_widget_get_allocated_width(control) > 1; }, 2000) ||
+        !gtk_widget_translate_coordinates(control, gtk_bin_get_child(GTK_BIN(window)), 0, 0, &x, &y))
+        return {0, 0, 0, 0};
+    return {x, y, gtk_widget_get_allocated_width(control), gtk_widget_get_allocated_height(control)};
+}
+
+int32_t probe::focusedControl(WindowHandle window) {
+    for (GtkWidget* w = gtk_window_get_focus(GTK_WINDOW(window)); w; w = gtk_widget_get_parent(w))
+        for (int32_t number = 1; number < 100; ++number)
+            if (isControl(w, number)) return number;
+    return -1;
+}
+
+void probe::press(WindowHandle window, Key key) {
+    activate(window);
+    xdotool(key == Key::tab ? "key Tab" : key == Key::shiftTab ? "key shift+Tab" : "key Right");
+}
+
+void probe::mouse(WindowHandle window, int32_t x, int32_t y, bool down) {
+    static bool held = false;
+    const Rect c = client(window);
+    movePointer(c.x + x, c.y + y);
+    if (down != held) xdotool(down ? "mousedown 1" : "mouseup 1");
+    held = down;
+}
+
+void probe::movePointer(int32_t x, int32_t y) { xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
+bool probe::pointerHidden(WindowHandle window) {
+    GdkCursor* cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(window)));
+    return cursor && gdk_cursor_get_cursor_type(cursor) == GDK_BLANK_CURSOR;
+}
+
+std::string probe::freshStore() {
+    static char root[] = "/tmp/plaidwick-test-XXXXXX";
+    static int tests = 0;
+    if (tests++ == 0 && mkdtemp(root))
+        std::atexit([] { (void)!std::system(("chmod -R u+rwx " + std::string(root) + "; rm -rf " + root).c_str()); });
+    const std::string folder = root + ("/" + std::to_string(tests));
+    g_setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), TRUE);
+    return folder;
+}

@@ -1,0 +1,60 @@
+// What the platform tests do to the backend's windows and read back from
+// outside the window services: the user's input as the window system
+// delivers it, and what the screen shows. Each backend's folder implements it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/window_services.h"
+
+namespace probe {
+
+struct Rect {
+    int32_t x, y, width, height;
+};
+
+extern const char* const programFile;  // the test program's file name in programFolder()
+
+// Services the window system until `done` holds; false when `ms` pass first.
+bool pumpUntil(const std::function<bool()>& done, int ms = 5000);
+// Takes events from waitEvent until one of `code` from `control` (any when
+// -1) after which `also` holds; false when `ms` pass first.
+bool awaitEvent(int32_t code, int32_t control = -1, const std::function<bool()>& also = {}, int ms = 5000);
+
+Rect client(WindowHandle window);  // the client area in screen pixels
+bool hasCaption(WindowHandle window);
+bool isVisible(WindowHandle window);
+int visibleWindows();  // the program's visible top-level windows
+void activate(WindowHandle window);
+void requestClose(WindowHandle window);  // as the close box asks
+void resize(WindowHandle window, int32_t width, int32_t height);
+uint32_t screenPixel(WindowHandle window, int32_t x, int32_t y);  // 0x00RRGGBB of a client point on screen
+
+Rect controlRect(WindowHandle window, int32_t number);  // relative to the client area; 0 by 0 when not shown
+int32_t focusedControl(WindowHandle window);            // -1 when no control has the focus
+
+enum class Key { tab, shiftTab, right };
+void press(WindowHandle window, Key key);
+// Moves the pointer to a client point, the left button down or up (pressed
+// or released when that changes).
+void mouse(WindowHandle window, int32_t x, int32_t y, bool down);
+void movePointer(int32_t x, int32_t y);  // screen pixels
+bool pointerHidden(WindowHandle window);  // over the window
+
+// An empty settings store for the test, and a folder of the test's own for
+// files (not made yet; removed at exit).
+std::string freshStore();
+
+inline bool controlShown(WindowHandle window, int32_t number) { return controlRect(window, number).width > 0; }
+inline void click(WindowHandle w, int32_t x, int32_t y) { mouse(w, x, y, true), mouse(w, x, y, false); }
+
+// Opens a window and waits until it is on screen (unless asked hidden).
+inline WindowHandle openShown(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+    WindowHandle window = openTopWindow(number, x, y, width, height, flags, "Plaidwick");
+    if (window && !(flags & styleHiddenBit)) pumpUntil([&] { return isVisible(window); });
+    return window;
+}
+
+}  // namespace probe
