@@ -1,0 +1,105 @@
+// The Linux store's own file: a key file a user may edit, replaced whole
+// under a lock, moved aside when damaged. Real processes write concurrently.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <glib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/settings_store.h"
+#include "probe.h"
+
+static const std::string group = "Software\\Plaidwick ScreenSaver";
+static std::string readValue(const std::string& name) {
+    return readSettingText(SettingsRoot::currentUser, group, name);
+}
+static int writeValue(const std::string& name, const std::string& text) {
+    return writeSettingText(SettingsRoot::currentUser, group, name, text);
+}
+
+static std::string fileText(const std::string& path) {
+    gchar* data = nullptr;
+    gsize size = 0;
+    const std::string text = g_file_get_contents(path.c_str(), &data, &size, nullptr) ? std::string(data, size) : "-";
+    return g_free(data), text;
+}
+
+// The immutable attribute binds root too.
+static bool chattr(const char* change, const std::string& path) {
+    return std::system(("chattr " + std::string(change) + " '" + path + "' 2>/dev/null").c_str()) == 0;
+}
+
+struct KeyFile : ::testing::Test {
+    void SetUp() override { folder = probe::freshStore() + "/config/plaidwick", file = folder + "/settings.ini"; }
+    void TearDown() override { chattr("-i", folder); }
+    bool put(const std::string& text) {
+        return !g_mkdir_with_parents(folder.c_str(), 0700) &&
+               g_file_set_contents(file.c_str(), text.data(), gssize(text.size()), nullptr);
+    }
+    std::string folder, file;
+};
+
+TEST_F(KeyFile, AHandEditedFileIsReadAndKeepsItsOtherContent) {
+    put("# my notes\n[" + group + "]\n  Tartan Zoom =   7  \r\nTartan Delay=\\s12x\n[Other]\nTartan Order=5\n");
+    EXPECT_EQ(readValue("Tartan Order"), "Error Reading Key") << "a value of another group";
+    EXPECT_EQ(writeValue("Tartan Order", "0"), 2);
+    for (const char* kept : {"# my notes\n", "[Other]\nTartan Order=5\n", "\nTartan Order=0\n"})
+        EXPECT_NE(fileText(file).find(kept), std::string::npos) << fileText(file);
+    for (const auto& [name, text] : {std::pair("Tartan Zoom", "7"), {"Tartan Delay", " 12x"}, {"Tartan Order", "0"}})
+        EXPECT_EQ(readValue(name), text);
+}
+
+// Two writers in their own processes, each rewriting a value that a reader
+// keeps reading: the reader sees the old or the new file, never half of one,
+// and no writer loses the other's values.
+TEST_F(KeyFile, ConcurrentWritersKeepEveryValueAndReadersSeeWholeFiles) {
+    const std::string a(200, 'A'), b(200, 'B');
+    ASSERT_EQ(writeValue("Tartan Delay", a), 2);
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        if ((writers[w] = fork()) != 0) continue;
+        int written = 0;
+        for (int i = 0; i < 100; ++i)
+            written += writeValue(std::to_string(w * 1000 + i), "x") + writeValue("Tartan Delay", i % 2 ? a : b);
+        _exit(written == 400 ? 0 : 1);
+    }
+    int reads = 0, status[2] = {1, 1};
+    for (std::string seen; !waitpid(writers[0], &status[0], WNOHANG); ++reads)
+        ASSERT_TRUE((seen = readValue("Tartan Delay")) == a || seen == b) << seen.size() << " bytes: " << seen;
+    waitpid(writers[1], &status[1], 0);
+    EXPECT_TRUE(status[0] == 0 && status[1] == 0 && reads > 10) << reads;
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(readValue(std::to_string(i / 100 * 1000 + i % 100)), "x") << i;
+}
+
+// A file (or folder) that cannot be opened reads as a missing key, fails a
+// write and is left as it was; a damaged one is moved aside by the next write;
+// in a read-only folder the stored values stay.
+TEST_F(KeyFile, FilesThatCannotBeUsedAreLeftAloneOrMovedAside) {
+    const struct { std::function<bool()> make, unchanged; } cases[] = {
+        {[&] { return put("") && !unlink(file.c_str()) && !symlink("settings.ini", file.c_str()); },
+         [&] { return g_file_test(file.c_str(), G_FILE_TEST_IS_SYMLINK); }},
+        {[&] { return put("") && !unlink(file.c_str()) && !mkdir(file.c_str(), 0700); },
+         [&] { return g_file_test(file.c_str(), G_FILE_TEST_IS_DIR); }},
+        {[&] { return put("") && !unlink(file.c_str()) && !rmdir(folder.c_str()) && !close(creat(folder.c_str(), 0)); },
+         [&] { return g_file_test(folder.c_str(), G_FILE_TEST_IS_REGULAR); }}};  // a file in place of the folder
+    for (const auto& c : cases) {
+        SetUp();
+        ASSERT_TRUE(c.make());
+        EXPECT_EQ(readValue("Tartan Zoom"), "Error Opening Key");
+        EXPECT_TRUE(writeValue("Tartan Zoom", "4") == 0 && c.unchanged());
+        EXPECT_FALSE(g_file_test((file + ".bad").c_str(), G_FILE_TEST_EXISTS));
+    }
+    SetUp();
+    EXPECT_TRUE(put("[" + group + "]\nTartan Zoom=5\n\xff\xfe\n") && readValue("Tartan Zoom") == "Error Opening Key");
+    const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe binary", 24);
+    EXPECT_TRUE(put(garbage) && readValue("Tartan Zoom") == "Error Opening Key" && writeValue("Tartan Zoom", "3") == 2);
+    EXPECT_TRUE(fileText(file + ".bad") == garbage && readValue("Tartan Zoom") == "3");
+    EXPECT_TRUE(writeValue("Tartan Info", "latin \xe9") == 2 && g_utf8_validate(fileText(file).c_str(), -1, nullptr));
+    if (!chattr("+i", folder) && (chmod(folder.c_str(), 0500) || !access(folder.c_str(), W_OK))) GTEST_SKIP();
+    EXPECT_EQ(writeValue("Tartan Zoom", "4"), 1) << "a read-only folder: the key exists, the value is not written";
+    EXPECT_TRUE(readValue("Tartan Zoom") == "3" && writeValue("Tartan Delay", "4") == 1 &&
+                readValue("Tartan Delay") == "Error Reading Key");
+}
