@@ -37,12 +37,16 @@ bool probe::pumpUntil(const std::function<bool()>& done, int ms) {
     return true;
 }
 
-// waitEvent blocks until an event: a watchdog ends the wait with a close request.
+// waitEvent blocks until an event: a watchdog ends the wait with a close
+// request to the current window, or to one made for it when that is gone.
 bool probe::awaitEvent(int32_t code, int32_t control, const std::function<bool()>& also, int ms) {
     static bool late;
     late = false;
     const guint watchdog = g_timeout_add(ms, [](gpointer) {
-        late = true, gtk_window_close(GTK_WINDOW(currentWindow()));
+        GList* windows = gtk_window_list_toplevels();
+        const bool alive = g_list_find(windows, currentWindow());
+        late = true, g_list_free(windows);
+        gtk_window_close(GTK_WINDOW(alive ? currentWindow() : openTopWindow(99, 0, 0, 1, 1, styleHiddenBit, "")));
         return G_SOURCE_REMOVE;
     }, nullptr);
     for (int32_t event; !late && (event = waitEvent()) != 0 && !late;)
