@@ -12,6 +12,7 @@
 #include "config/help.h"
 #include "picture/images.h"
 #include "platform/help_services.h"
+#include "platform/process_services.h"
 #include "probe.h"
 #include "show/show.h"
 #include "startup/settings.h"
@@ -91,7 +92,7 @@ TEST(ShowCycle, ASecondPassThroughTheCatalogueHoldsNoMoreGdiObjects) {
     long counts[3] = {gdiObjects()};
     for (int pass = 1; pass <= 2; ++pass) {
         for (int index = 0; index < tartanCount; ++index)
-            drawTartan(index, {640, 400, windowTarget}), probe::pumpUntil([] { return true; });
+            drawTartan(index, {640, 400, windowTarget}), serviceWindowEvents();
         counts[pass] = gdiObjects();
     }
     setImageClip(0, 0), freeAllImages(), closeAllWindows();
