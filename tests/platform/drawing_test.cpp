@@ -31,7 +31,7 @@ static bool onScreen(WindowHandle window, probe::Rect area, uint32_t (*colour)(i
     });
 }
 
-TEST(Drawing, ANewSurfaceIsBlackAtClientSizeAndPresentingPutsItOnScreen) {
+TEST(Drawing, SurfacesStartBlackAtClientSizeAndPresentedSurfacesAndPicturesShowOnScreen) {
     EXPECT_EQ(windowSurface(nullptr).pixels, nullptr);
     for (uint32_t flags : {uint32_t{stylePopup}, uint32_t{styleCaption}}) {
         WindowHandle window = probe::openShown(0, 60, 50, 120, 80, flags);
