@@ -49,3 +49,19 @@ start_display() {
   [ -s "$displayfile" ] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$displayfile")"
 }
+
+note() { echo "-- $*"; }
+
+# expect_exit PID SECONDS CODE WHAT: process PID ends with CODE ("running": has
+# not ended) within SECONDS.
+expect_exit() {
+  wait_exit "$1" "$2"
+  [ "$exit_code" = "$3" ] || fail "$4: expected exit $3, got $exit_code"
+}
+
+# expect_stored ORDER INFO ZOOM DELAY: the four numbers in the store.
+expect_stored() {
+  local got
+  got="$(store_get "Tartan Order") $(store_get "Tartan Info") $(store_get "Tartan Zoom") $(store_get "Tartan Delay")"
+  [ "$got" = "$*" ] || fail "stored order, info, zoom, delay are $got, not $*"
+}

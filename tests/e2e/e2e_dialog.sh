@@ -35,7 +35,7 @@ click() {
 
 # Stored values come up in the controls; OK writes back what they show: a
 # zoom of 25 shows, and is stored, as 10.
-store_write "Install Path=/opt/plaidwick/" "Tartan Order=0" "Tartan Info=1" "Tartan Zoom=25" "Tartan Delay=30"
+store_set "Install Path" /opt/plaidwick/ "Tartan Order" 0 "Tartan Info" 1 "Tartan Zoom" 25 "Tartan Delay" 30
 open_dialog
 geometry=$(xdotool getwindowgeometry "$window")
 grep -q "Geometry: 420x300" <<<"$geometry" || fail "client area is not 420x300: $geometry"
@@ -44,7 +44,7 @@ click "$ok_button"
 wait_exit "$dialog" 5
 [ "$exit_code" = 0 ] || fail "OK did not end the dialog with code 0 (got $exit_code)"
 for pair in "Tartan Order=0" "Tartan Info=1" "Tartan Zoom=10" "Tartan Delay=30" "Install Path=/opt/plaidwick/"; do
-  [ "$(store_value "${pair%%=*}")" = "${pair#*=}" ] || fail "after OK: expected $pair, file has: $(cat "$settings")"
+  [ "$(store_get "${pair%%=*}")" = "${pair#*=}" ] || fail "after OK: expected $pair, file has: $(cat "$settings")"
 done
 
 # Controls moved, then Cancel: nothing is written.
@@ -63,8 +63,8 @@ click "$zoom_slider_left"
 click "$random_order_box"
 click "$ok_button"
 wait_exit "$dialog" 5
-[ "$(store_value 'Tartan Zoom')" = 1 ] || fail "the zoom slider moved to 1 was not stored"
-[ "$(store_value 'Tartan Order')" = 1 ] || fail "the ticked random-order box was not stored"
+[ "$(store_get 'Tartan Zoom')" = 1 ] || fail "the zoom slider moved to 1 was not stored"
+[ "$(store_get 'Tartan Order')" = 1 ] || fail "the ticked random-order box was not stored"
 
 # A close request (the close box, Alt+F4) leaves the dialog open.
 open_dialog
@@ -88,7 +88,8 @@ printf '%s\n' "\$@" >"$E2E_DIR/viewer-args"
 exec sleep 60
 VIEWER
 chmod +x "$E2E_DIR/bin/xchm"
-store_write "Install Path=/opt/my saver/" "Tartan Zoom=2"
+store_clear
+store_set "Install Path" "/opt/my saver/" "Tartan Zoom" 2
 PATH="$E2E_DIR/bin:$PATH" open_dialog
 click "$help_button"
 for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-args" ] && break; sleep 0.1; done
@@ -109,6 +110,6 @@ open_dialog
 import -window root "$E2E_DIR/dialog.png"
 click "$cancel_button"
 wait_exit "$dialog" 5
-[ -n "$(store_value 'Install Path')" ] || fail "the install path was not written"
+[ "$(store_get 'Install Path')" != "<missing>" ] || fail "the install path was not written"
 [ "$(grep -c '^Tartan' "$settings")" = 0 ] || fail "opening the dialog wrote settings: $(cat "$settings")"
 echo "dialog: all checks passed"

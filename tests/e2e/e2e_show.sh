@@ -1,100 +1,99 @@
 #!/usr/bin/env bash
-# The show, driven from outside: tiling pixel for pixel, the name, the end.
-# Usage: e2e_show.sh PLAIDWICK PLAIDWICK-CATALOGUE
+# The real show of either build, driven from outside: the picture pixel for
+# pixel against the woven tile, the name in the corner, what ends the show and
+# what does not, the defaults written back, and the switches that do nothing.
+# Usage: e2e_show.sh SIDE PROGRAM TILE_TOOL
+#   SIDE: tests/e2e/lib.sh (the Linux program, TILE_TOOL plaidwick-catalogue)
+#      or tests/win32/e2e_lib.sh (Plaidwick.scr under Wine, TILE_TOOL expected_tile.exe)
 set -uo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/lib.sh"
-program=$1
-catalogue=$2
-compare="$here/compare_screen.py"
-e2e_setup
+. "$1"
+program=$2
+E2E_SCREEN=1024x768 e2e_setup show
+make_tile "$3" || fail "no woven tile for record 0"
 
-# Starts the show with the pointer at the screen's centre and gives it time
-# to put its first picture on screen; its pid is left in $show.
+# Starts the show with the pointer at the centre and waits until the first
+# picture is up (the top-left pixel leaves the black fill and holds still).
 start_show() {
-  xdotool mousemove 400 300
-  "$program" /s >/dev/null 2>&1 &
-  show=$!
-  E2E_PIDS+=($show)
-  sleep 1.5
+  xdotool mousemove 512 384
+  sleep 0.2
+  run_program "$program" /s
+  show=$E2E_LAST_PID
+  local previous="" now
+  for _ in $(seq 100); do
+    sleep 0.2
+    now=$(pixel_at 0 0)
+    [ -n "$now" ] && [ "$now" != "0,0,0" ] && [ "$now" = "$previous" ] && break
+    previous=$now
+  done
+  sleep 0.5
 }
 
-# Catalogue order, names off: record 0 tiled from the top-left corner at zoom 3.
-store_write "Tartan Order=0" "Tartan Info=0" "Tartan Zoom=3" "Tartan Delay=60"
-start_show
-import -window root "$E2E_DIR/show.png"
-"$catalogue" tile 0 -o "$E2E_DIR/tile1.png" || fail "the catalogue tool made no tile"
-python3 "$compare" tiling "$E2E_DIR/show.png" "$E2E_DIR/tile1.png" 3 ||
-  fail "the show is not record 0 tiled at zoom 3"
-[ "$(store_value 'Tartan Zoom')" = 3 ] || fail "the show changed a stored value"
+end_show() {
+  xdotool mousemove 10 10
+  expect_exit "$show" 10 0 "$1: a pointer move"
+}
 
-# A key press or a click does not end the show; a pointer move does, with exit code 0.
+# compare WHAT NAME ZOOM [BOX]: the screenshot against record 0 tiled at ZOOM
+# (outside the top-right BOX), or the name's cell there.
+compare() {
+  [ -f "$E2E_DIR/$2.png" ] || import -window root "$E2E_DIR/$2.png"
+  python3 "$(dirname "${BASH_SOURCE[0]}")/compare_screen.py" "$1" "$E2E_DIR/$2.png" "$tile" "$3" \
+    --skip-top-right "${4:-0x0}" || fail "$2: the screen is not record 0's $1 at zoom $3"
+}
+
+note "only Tartan Order stored: the show writes the other defaults back"
+store_clear
+store_set "Tartan Order" 0
+start_show
+end_show "defaults"
+expect_stored 0 1 1 1
+[ "$(store_get "Install Path")" = "$(expected_install_path)" ] || fail "Install Path is \"$(store_get "Install Path")\""
+
+note "names off, zoom 3: record 0 tiled; holding it costs little processor time; keys and clicks do not end it"
+store_set "Tartan Info" 0 "Tartan Zoom" 3 "Tartan Delay" 60
+start_show
+compare tiling zoom3 3
+pid=$(program_pid "$show")
+[ -n "$pid" ] || fail "the show's process was not found"
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+before=$(cpu_ticks)
+sleep 2
+used=$(($(cpu_ticks) - before)) hz=$(getconf CLK_TCK)
+[ "$used" -lt $((hz / 2)) ] || fail "holding a picture used $used of $((2 * hz)) ticks"
 xdotool key space click 1
-sleep 0.3
-wait_exit "$show" 0
-[ "$exit_code" = running ] || fail "a key or click ended the show"
-xdotool mousemove 10 10
-wait_exit "$show" 5
-[ "$exit_code" = 0 ] || fail "the show did not end with code 0 after a pointer move (got $exit_code)"
+sleep 0.5
+expect_exit "$show" 0 running "a key or a click"
+end_show "zoom 3"
 
-# Names on: "Abercrombie D" in black on white at the top right; the rest is tiled.
-store_write "Tartan Order=0" "Tartan Info=1" "Tartan Zoom=1" "Tartan Delay=60"
+note "names on, zoom 1: the name flush with the top-right corner, the rest tiled"
+store_set "Tartan Info" 1 "Tartan Zoom" 1
 start_show
-import -window root "$E2E_DIR/named.png"
-python3 "$compare" tiling "$E2E_DIR/named.png" "$E2E_DIR/tile1.png" 1 --skip-top-right 200x40 ||
-  fail "names on: the picture outside the name's corner is not the tiled record 0"
-python3 "$compare" name "$E2E_DIR/named.png" "$E2E_DIR/tile1.png" 1 ||
-  fail "names on: no black-on-white name cell at the top right edge"
-xdotool mousemove 20 20
-wait_exit "$show" 5
-[ "$exit_code" = 0 ] || fail "the named show did not end"
+compare tiling named 1 300x40
+compare name named 1
+end_show "named"
 
-# A store written by no one: the show writes all five defaults back.
-rm -rf "$XDG_CONFIG_HOME"
-start_show
-xdotool mousemove 30 30
-wait_exit "$show" 5
-[ "$exit_code" = 0 ] || fail "the show with an empty store did not end"
-for name in "Tartan Order" "Tartan Info" "Tartan Zoom" "Tartan Delay"; do
-  [ "$(store_value "$name")" = 1 ] || fail "default of $name not written back"
-done
-[ -n "$(store_value 'Install Path')" ] || fail "Install Path not written back"
-
-# A hand-edited zoom of 70000 (4464 in 16 bits) paints the top-left crossing's
-# colour over the whole screen without exhausting memory.
-store_write "Tartan Order=0" "Tartan Info=0" "Tartan Zoom=70000" "Tartan Delay=60"
+note "a hand-edited zoom of 70000 (4464 in 16 bits): the top-left crossing's colour over the whole screen"
+store_set "Tartan Info" 0 "Tartan Zoom" 70000
 start_show
 import -window root "$E2E_DIR/huge.png"
 colours=$(convert "$E2E_DIR/huge.png" -unique-colors -depth 8 txt:- | tail -n +2 | wc -l)
 [ "$colours" = 1 ] || fail "zoom 70000 shows $colours colours, not one"
-[ "$(pixel_at 0 0)" != "0,0,0" ] || fail "zoom 70000 shows black"
-xdotool mousemove 40 40
-wait_exit "$show" 5
-[ "$exit_code" = 0 ] || fail "the zoom 70000 show did not end"
+end_show "zoom 70000"
 
-# A hand-edited zoom of 0 counts as 1, so the tiling ends and shows the tile as woven.
-store_write "Tartan Order=0" "Tartan Info=0" "Tartan Zoom=0" "Tartan Delay=60"
-start_show
-import -window root "$E2E_DIR/zoom0.png"
-python3 "$compare" tiling "$E2E_DIR/zoom0.png" "$E2E_DIR/tile1.png" 1 ||
-  fail "zoom 0 is not record 0 at zoom 1"
-xdotool mousemove 50 50
-wait_exit "$show" 5
-[ "$exit_code" = 0 ] || fail "the zoom 0 show did not end"
-
-# Without a display the show and the dialog end at once with exit code 0.
-for switch in /s /c; do
-  DISPLAY=:65000 "$program" $switch >/dev/null 2>&1 &
-  pid=$!
-  wait_exit $pid 5
-  [ "$exit_code" = 0 ] || fail "$switch without a display ended with $exit_code"
+note "preview, password, no switch and unknown switches end at once with code 0 and leave no window"
+for args in "/p 1234" /a "" /x -P; do
+  # shellcheck disable=SC2086
+  run_program "$program" $args
+  expect_exit "$E2E_LAST_PID" 15 0 "\"$args\""
 done
+xdotool search --name . 2>/dev/null | xargs -r -n1 xdotool getwindowname 2>/dev/null | grep -qi plaidwick &&
+  fail "a do-nothing mode left a window"
 
-# The other switches do nothing and end at once with exit code 0.
-for switch in "/p 1234" /a "" /x -P; do
-  "$program" $switch >/dev/null 2>&1 &
-  pid=$!
-  wait_exit $pid 5
-  [ "$exit_code" = 0 ] || fail "switch '$switch' ended with $exit_code"
-done
+if [ "$E2E_BUILD" = linux ]; then
+  note "without a display the show and the dialog end at once with code 0"
+  for switch in /s /c; do
+    DISPLAY=:65000 run_program "$program" $switch
+    expect_exit "$E2E_LAST_PID" 5 0 "$switch without a display"
+  done
+fi
 echo "show: all checks passed"

@@ -5,12 +5,12 @@
 set -uo pipefail
 . "$(cd "$(dirname "$0")" && pwd)/e2e_lib.sh"
 program=$1
-e2e_setup dialog
+E2E_SCREEN=1024x768 e2e_setup dialog
 
 # Opens the dialog and finds its 420x300 client area's top-left corner on the
 # screen (the frame is as wide on the left, right and bottom).
 open_dialog() {
-  start_program "$program" /c
+  run_program "$program" /c
   dialog=$E2E_LAST_PID
   window=$(wait_window "Plaidwick ScreenSaver 1.0")
   [ -n "$window" ] || fail "the dialog did not open"
@@ -37,16 +37,16 @@ button() {
 }
 
 note "no stored settings: opening writes only the install path; OK stores what the controls show"
-reg_clear
+store_clear
 open_dialog
-[ "$(reg_get "Install Path")" != "<missing>" ] || fail "the install path was not written"
+[ "$(store_get "Install Path")" != "<missing>" ] || fail "the install path was not written"
 expect_stored "<missing>" "<missing>" "<missing>" "<missing>"
 [ -n "${E2E_SCREENSHOTS:-}" ] && import -window root "$E2E_SCREENSHOTS/dialog-general.png"
 button OK
 expect_stored 1 1 1 1
 
 note "close box and Alt+F4 leave the dialog open; Cancel after moving the sliders stores nothing"
-reg_set "Tartan Order" 0 "Tartan Info" 1 "Tartan Zoom" 25 "Tartan Delay" 30
+store_set "Tartan Order" 0 "Tartan Info" 1 "Tartan Zoom" 25 "Tartan Delay" 30
 open_dialog
 click $((WIDTH - 2 * border - 12)) $((2 * border + 309 - HEIGHT))   # the close box
 sleep 0.2
@@ -65,7 +65,7 @@ button OK
 expect_stored 0 1 10 30
 
 note "the keyboard: Tab to the names box, Space, Tab to the zoom slider, Right x3, Shift+Tab back to OK, Space"
-reg_set "Tartan Zoom" 4
+store_set "Tartan Zoom" 4
 open_dialog
 xdotool key --delay 150 Tab Tab Tab Tab Tab space Tab Right Right Right \
   shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab space
