@@ -1,12 +1,16 @@
 // What the platform tests do to the backend's windows and read back from
 // outside the window services: the user's input as the window system
 // delivers it, and what the screen shows. Each backend's folder implements it.
+// The inline helpers at the end are the same on both.
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
+#include "platform/settings_store.h"
 #include "platform/window_services.h"
 
 namespace probe {
@@ -55,6 +59,20 @@ inline WindowHandle openShown(int32_t number, int32_t x, int32_t y, int32_t widt
     WindowHandle window = openTopWindow(number, x, y, width, height, flags, "Plaidwick");
     if (window && !(flags & styleHiddenBit)) pumpUntil([&] { return isVisible(window); });
     return window;
+}
+
+// Values under the tests' own key of the current user's store.
+inline const std::string storeKey = "Software\\Plaidwick Tests\\Store";
+inline std::string readValue(const std::string& name) {
+    return readSettingText(SettingsRoot::currentUser, storeKey, name);
+}
+inline int writeValue(const std::string& name, const std::string& text) {
+    return writeSettingText(SettingsRoot::currentUser, storeKey, name, text);
+}
+
+// A file's bytes; empty when it cannot be read.
+inline std::string fileText(const std::string& path) {
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 
 }  // namespace probe

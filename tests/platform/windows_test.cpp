@@ -1,11 +1,12 @@
-// Windows, controls and events of the real backend, driven from outside as
-// a user would drive them.
+// Windows, controls, events and window surfaces of the real backend, driven
+// from outside as a user would drive them and read back from the screen.
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "picture/drawing.h"
 #include "picture/images.h"
+#include "platform/drawing_services.h"
 #include "platform/process_services.h"
 #include "probe.h"
 
@@ -19,20 +20,34 @@ static auto* const startPlatform = ::testing::AddGlobalTestEnvironment(new Start
 
 constexpr uint32_t dialogFlags = styleCaption | styleSystemMenu | styleSizingBorder;
 
-// A captioned window that takes the controls made next.
-struct Controls : ::testing::Test {
-    void SetUp() override { beginControlList(window = probe::openShown(0, 100, 100, 420, 300, dialogFlags)); }
-    void TearDown() override { closeAllWindows(); }
-    void clickControl(int32_t number) {
-        const probe::Rect r = probe::controlRect(window, number);
-        probe::click(window, r.x + 6, r.y + r.height / 2);
-    }
-    WindowHandle window = nullptr;
-};
+// 0xAARRGGBB colours distinct over small areas, and others.
+static uint32_t pattern(int32_t x, int32_t y) {
+    return 0xFF000000u | (0x203040u + x * 7919u + y * 104729u) % (1 << 24);
+}
+static uint32_t inverse(int32_t x, int32_t y) { return pattern(y, x) ^ 0xFFFFFFu; }
+
+static void fill(const PixelView& view, uint32_t (*colour)(int32_t, int32_t)) {
+    for (int32_t y = 0; y < view.height; ++y)
+        for (int32_t x = 0; x < view.width; ++x) view.row(y)[x] = colour(x, y);
+}
+
+// Waits until the corners and the middle of an area of the window show `colour` on screen.
+static bool onScreen(WindowHandle window, probe::Rect area, uint32_t (*colour)(int32_t, int32_t)) {
+    return probe::pumpUntil([&] {
+        bool same = true;
+        for (int32_t y : {0, area.height / 2, area.height - 1})
+            for (int32_t x : {0, area.width / 3, area.width - 1})
+                same = same && probe::screenPixel(window, area.x + x, area.y + y) == (colour(x, y) & 0xFFFFFFu);
+        return same;
+    });
+}
 
 // A popup has no caption and covers the area asked for, the hidden bit is
-// inverted; reopening a number replaces its window; all close at the end.
-TEST(Windows, FlagsGiveCaptionVisibilityAndClientSizeAndNumbersReplaceWindows) {
+// inverted; a surface starts black at the client size and shows on screen
+// once presented; reopening a number replaces its window; all close at the
+// end. A picture control shows its image, and another when told.
+TEST(Windows, FlagsGiveCaptionVisibilityAndClientSizeAndSurfacesAndPicturesShowOnScreen) {
+    EXPECT_EQ(windowSurface(nullptr).pixels, nullptr);
     const struct { uint32_t flags; bool visible, caption; } cases[] = {
         {stylePopup, true, false}, {styleHiddenBit, false, true}, {0, true, true}, {dialogFlags, true, true}};
     for (const auto& c : cases) {
@@ -41,21 +56,34 @@ TEST(Windows, FlagsGiveCaptionVisibilityAndClientSizeAndNumbersReplaceWindows) {
         EXPECT_TRUE(currentWindow() == w && probe::isVisible(w) == c.visible && probe::hasCaption(w) == c.caption &&
                     (!c.visible || (r.width == 200 && r.height == 100 && (c.caption || (r.x == 40 && r.y == 30)))));
         EXPECT_TRUE(probe::pumpUntil([&] { return probe::visibleWindows() == c.visible; })) << c.flags;
+        const PixelView surface = windowSurface(w);
+        ASSERT_EQ(std::make_pair(surface.width, surface.height), std::make_pair(200, 100));
+        for (int32_t y = 0; y < surface.height; ++y)
+            for (int32_t x = 0; x < surface.width; ++x) ASSERT_EQ(surface.row(y)[x], 0xFF000000u) << x << "," << y;
+        fill(surface, pattern);
+        presentWindow(w);
+        EXPECT_TRUE(!c.visible || onScreen(w, {0, 0, 200, 100}, pattern)) << c.flags;
     }
+    makeImage(3, 30, 20), fill(imagePixels(3), pattern);
+    makeImage(4, 30, 20), fill(imagePixels(4), inverse);
+    beginControlList(currentWindow());
+    addPicture(30, 20, 20, 30, 20, imageHandle(3), 0);
+    EXPECT_TRUE(onScreen(currentWindow(), {20, 20, 30, 20}, pattern)) << "a picture control";
+    setControlState(30, 4);
+    EXPECT_TRUE(onScreen(currentWindow(), {20, 20, 30, 20}, inverse)) << "another image";
     probe::openShown(45, 0, 0, 50, 50, stylePopup);  // beyond the first table
     EXPECT_TRUE(probe::pumpUntil([] { return probe::visibleWindows() == 2; }));
     closeAllWindows();
     EXPECT_TRUE(probe::pumpUntil([] { return probe::visibleWindows() == 0; }) && !currentWindow());
 }
 
-// The corner as asked, or centred on the screen (one larger than the screen
-// starts at 0) or over the active window, never off the top-left.
+// Centred on the screen (one larger than the screen starts at 0; so does one
+// over no active window) or over the active window, never off the top-left.
 TEST(Windows, CentringOnTheScreenAndOverTheActiveWindow) {
     const int32_t sw = screenWidth(), sh = screenHeight();
-    const uint32_t onScreen = stylePopup | centreOnScreen, overActive = stylePopup | centreOverActive;
+    const uint32_t overActive = stylePopup | centreOverActive;
     const struct { probe::Rect active; int32_t x, y, w, h; uint32_t flags; int32_t left, top; } cases[] = {
-        {{}, 50, 60, 200, 100, stylePopup, 50, 60}, {{}, 500, 500, sw + 300, sh + 200, onScreen, 0, 0},
-        {{}, 361, 207, 420, 300, onScreen, (sw >> 1) - 210, (sh >> 1) - 150},
+        {{}, 500, 500, sw + 300, sh + 200, stylePopup | centreOnScreen, 0, 0},
         {{}, 361, 207, 421, 301, overActive, (sw >> 1) - 210, (sh >> 1) - 150},  // none active
         {{0, 0, 100, 80}, 300, 300, 400, 300, overActive, 0, 0},
         {{400, 300, 300, 200}, 0, 0, 101, 51, overActive, 500, 375}};
@@ -68,49 +96,28 @@ TEST(Windows, CentringOnTheScreenAndOverTheActiveWindow) {
     }
 }
 
-// States keep to the range (itself held to 0 ... 10000), both ways for a
-// vertical slider; unknown controls read 0. A real drag of a slider is an
-// event at every move, and the state follows the thumb.
-TEST_F(Controls, StatesKeepToTheirRangeAndADragReportsEveryStep) {
-    EXPECT_EQ(beginControlList(nullptr), nullptr);
-    beginControlList(window);
-    addSlider(20, 10, 10, 290, 20, 1, 10, sliderTicks);
-    addSlider(21, 10, 40, 290, 20, -5, 20000, 0);
-    addSlider(22, 390, 10, 20, 150, 1, 10, sliderVertical);
-    addCheckBox(23, 10, 70, 140, 20, "Tick");
-    addSlider(9, 88, 108, 290, 20, 1, 60, sliderTicks);
-    EXPECT_EQ(std::make_pair(getControlState(20), getControlState(23)), std::make_pair(1, 0));
-    const struct { int32_t id, set, expected; } states[] = {{20, 25, 10}, {20, -3, 1}, {20, 7, 7}, {21, 20000, 10000},
-        {21, -5, 0}, {22, 3, 3}, {22, 12, 10}, {22, -4, 1}, {23, 1, 1}, {23, 0, 0}, {23, 2, 1}, {99, 5, 0}, {-1, 1, 0}};
-    for (const auto& s : states) {
-        setControlState(s.id, s.set);
-        EXPECT_EQ(getControlState(s.id), s.expected) << s.id << " set to " << s.set;
-    }
-    const probe::Rect r = probe::controlRect(window, 9);
-    int32_t x = r.x + 9, moves = 0;
-    for (probe::mouse(window, x, r.y + 10, true); getControlState(9) < 60 && x < r.x + r.width + 40; ++moves) {
-        const int32_t before = getControlState(9);
-        probe::mouse(window, x += 14, r.y + 10, true);
-        EXPECT_TRUE(probe::awaitEvent(controlEvent, 9, [&] { return getControlState(9) > before; })) << x - r.x;
-    }
-    probe::mouse(window, x, r.y + 10, false);
-    EXPECT_TRUE(getControlState(9) == 60 && moves >= 10) << moves;
-}
-
-// Three buttons, a panel (page 0: check box and slider; page 1: a button), a last button.
-struct Panel : Controls {
+// A captioned window with three buttons, a panel (page 0: check box 5 and
+// slider 6; page 1: button 13 and sliders 7 and 8), a last button.
+struct Dialog : ::testing::Test {
     void SetUp() override {
-        Controls::SetUp();
+        beginControlList(window = probe::openShown(0, 100, 100, 420, 300, dialogFlags));
         for (const auto& [number, x] : {std::make_pair(1, 110), {2, 305}, {3, 210}})
             addButton(number, x, 265, 80, 30, "Go");
         ASSERT_NE(addTabPanel(4, 10, 15, 400, 245), nullptr);
         addTabPage(4, -1, "General");
         addCheckBox(5, 93, 168, 110, 20, "Show tartan names");
-        addSlider(6, 88, 33, 290, 20, 1, 10, sliderTicks);
+        addSlider(6, 88, 33, 290, 20, 1, 60, sliderTicks);
         addTabPage(4, -1, "About");
         addButton(13, 33, 18, 80, 30, "About");
+        addSlider(7, 10, 60, 290, 20, -5, 20000, 0);
+        addSlider(8, 350, 10, 20, 150, 1, 10, sliderVertical);
         endTabPanel();
         addButton(20, 10, 265, 40, 30, "Last");
+    }
+    void TearDown() override { closeAllWindows(); }
+    void clickControl(int32_t number) {
+        const probe::Rect r = probe::controlRect(window, number);
+        probe::click(window, r.x + 6, r.y + r.height / 2);
     }
     bool pageShown(int page) {
         return probe::pumpUntil([&] {
@@ -118,13 +125,39 @@ struct Panel : Controls {
                    probe::controlShown(window, 13) == !!page;
         });
     }
+    WindowHandle window = nullptr;
 };
+
+// States keep to the range (itself held to 0 ... 10000), both ways for a
+// vertical slider; a check box reads 0 or 1; unknown controls read 0. A real
+// drag of a slider is an event at every move, and the state follows the thumb.
+TEST_F(Dialog, StatesKeepToTheirRangeAndADragReportsEveryStep) {
+    EXPECT_EQ(std::make_pair(getControlState(6), getControlState(5)), std::make_pair(1, 0));
+    const struct { int32_t id, set, expected; } states[] = {{6, 75, 60}, {6, 7, 7}, {6, -3, 1}, {7, 20000, 10000},
+        {7, -5, 0}, {8, 3, 3}, {8, 12, 10}, {8, -4, 1}, {5, 2, 1}, {5, 0, 0}, {99, 5, 0}, {-1, 1, 0}};
+    for (const auto& s : states) {
+        setControlState(s.id, s.set);
+        EXPECT_EQ(getControlState(s.id), s.expected) << s.id << " set to " << s.set;
+    }
+    const probe::Rect r = probe::controlRect(window, 6);
+    int32_t x = r.x + 9, moves = 0;
+    for (probe::mouse(window, x, r.y + 10, true); getControlState(6) < 60 && x < r.x + r.width + 40; ++moves) {
+        const int32_t before = getControlState(6);
+        probe::mouse(window, x += 14, r.y + 10, true);
+        EXPECT_TRUE(probe::awaitEvent(controlEvent, 6, [&] { return getControlState(6) > before; })) << x - r.x;
+    }
+    probe::mouse(window, x, r.y + 10, false);
+    EXPECT_TRUE(getControlState(6) == 60 && moves >= 10) << moves;
+    EXPECT_EQ(beginControlList(nullptr), nullptr);
+}
 
 // The first page shows, its controls under the tabs; the program's own
 // changes raise no event; a close request and a resize are events and the
 // window stays; tabs switch by state and by click; controls on a page raise
-// their events like those on the window.
-TEST_F(Panel, PagesAndTheEventsOfControls) {
+// their events like those on the window. Shift+Tab and Tab go through the
+// shown controls in creation order, each window before its children (never
+// to the hidden page's), and wrap both ways.
+TEST_F(Dialog, PagesEventsAndTheTabOrder) {
     EXPECT_TRUE(pageShown(0));
     const probe::Rect panel = probe::controlRect(window, 4), box = probe::controlRect(window, 5);
     const int32_t dx = box.x - panel.x - 93, dy = box.y - panel.y - 168;
@@ -144,23 +177,16 @@ TEST_F(Panel, PagesAndTheEventsOfControls) {
         clickControl(5);
         EXPECT_TRUE(probe::awaitEvent(controlEvent, 5, [&] { return getControlState(5) == expected; }));
     }
-    probe::press(window, probe::Key::tab);
-    EXPECT_TRUE(probe::pumpUntil([&] { return probe::focusedControl(window) == 6; }));
+    // From the check box just clicked: seven steps back round to it, then eight on to the slider.
+    const int32_t order[] = {5, 6, 20, 1, 2, 3, 4};
+    for (int step = 1; step <= 15; ++step) {
+        const bool back = step <= 7;
+        probe::press(window, back ? probe::Key::shiftTab : probe::Key::tab);
+        const int32_t expected = order[back ? (7 - step) % 7 : (step - 7) % 7];
+        EXPECT_TRUE(probe::pumpUntil([&] { return probe::focusedControl(window) == expected; }, 2000)) << step;
+    }
     for (int expected : {2, 3}) {
         probe::press(window, probe::Key::right);
         EXPECT_TRUE(probe::awaitEvent(controlEvent, 6, [&] { return getControlState(6) == expected; }));
-    }
-}
-
-// Creation order, each window before its children; the hidden page's button
-// (13) is never reached; both ways wrap.
-TEST_F(Panel, TabAndShiftTabCycleThroughTheVisibleTabStops) {
-    const int32_t order[] = {1, 2, 3, 4, 5, 6, 20};
-    clickControl(1);
-    EXPECT_TRUE(probe::awaitEvent(controlEvent, 1));
-    for (int step = 1; step <= 14; ++step) {
-        probe::press(window, step > 7 ? probe::Key::shiftTab : probe::Key::tab);
-        const int32_t expected = order[step > 7 ? (14 - step) % 7 : step % 7];
-        EXPECT_TRUE(probe::pumpUntil([&] { return probe::focusedControl(window) == expected; }, 2000)) << step;
     }
 }
