@@ -24,31 +24,12 @@ struct Help : ::testing::Test {
         chmod((bin + "/" + name).c_str(), 0700), g_setenv("PATH", on ? bin.c_str() : "", TRUE), initHelpViewer();
     }
     std::string recorded() const {
-        gchar* text = nullptr;
-        const std::string file = bin + "/argv";
-        probe::pumpUntil([&] { return g_free(text), g_file_get_contents(file.c_str(), &text, nullptr, nullptr) && *text; });
-        const std::string arguments = text ? text : "";
-        return g_free(text), arguments;
+        std::string arguments;
+        probe::pumpUntil([&] { return !(arguments = probe::fileText(bin + "/argv")).empty(); });
+        return arguments;
     }
     std::string bin, path = g_getenv("PATH");
 };
-
-// The help file reaches the viewer as one argument in the viewer's own form,
-// never through a shell.
-TEST_F(Help, TheViewerGetsTheHelpFileAsOneArgument) {
-    const std::string pwned = bin + "/pwned", hostile = bin + "/my 'help' $(touch " + pwned + ") `touch " + pwned + "`";
-    const struct { const char* viewer; std::string file, topic, argument; } cases[] = {
-        {"xchm", hostile, "Support.htm", "file:" + hostile + "#xchm:/Support.htm"},
-        {"xchm", "/srv/100% help/a.chm", "Support.htm", "file:/srv/100%25 help/a.chm#xchm:/Support.htm"},
-        {"xchm", "/srv/help/a.chm", "", "file:/srv/help/a.chm#xchm:/"},
-        {"kchmviewer", "/srv/my help/a.chm", "Support.htm", "/srv/my help/a.chm"}};
-    for (const auto& c : cases) {
-        useViewer(c.viewer, "", "exit 0");
-        EXPECT_GT(openHelp(c.file, c.topic), 0);
-        EXPECT_EQ(recorded(), c.argument + "\n");
-    }
-    EXPECT_FALSE(g_file_test(pwned.c_str(), G_FILE_TEST_EXISTS)) << "part of the path ran as a command";
-}
 
 // No viewer on PATH, or a classic help file: no process is started.
 TEST_F(Help, NothingStartsWithoutAViewerOrForClassicHelp) {
@@ -59,15 +40,25 @@ TEST_F(Help, NothingStartsWithoutAViewerOrForClassicHelp) {
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a viewer was started";
 }
 
-// closeHelp ends and reaps every viewer it started, one ignoring SIGTERM too.
-TEST_F(Help, CloseHelpEndsEveryViewerItStarted) {
-    const struct { const char *lead, *tail; int count; } cases[] = {  // the last one closed by the user
-        {"", "exec /bin/sleep 60", 2}, {"trap '' TERM", "exec /bin/sleep 60", 1}, {"", "exit 0", 1}};
-    for (const auto& [lead, tail, count] : cases) {
-        useViewer("xchm", lead, tail);
-        std::vector<pid_t> viewers;
-        while (int(viewers.size()) < count) viewers.push_back(pid_t(openHelp("/srv/a.chm", "Support.htm")));
-        recorded(), closeHelp();
-        for (pid_t pid : viewers) EXPECT_TRUE(pid > 0 && kill(pid, 0) != 0) << lead << ": still running or unreaped";
+// The help file reaches the viewer as one argument in the viewer's own form,
+// never through a shell. closeHelp ends and reaps every viewer it started:
+// those still running, one ignoring SIGTERM, and the last, already ended.
+TEST_F(Help, TheViewerGetsTheHelpFileAsOneArgumentAndCloseHelpEndsEveryViewer) {
+    const std::string pwned = bin + "/pwned", hostile = bin + "/my 'help' $(touch " + pwned + ") `touch " + pwned + "`";
+    const std::string sleep = "exec /bin/sleep 60";
+    const struct { const char* viewer; std::string lead, tail, file, topic, argument; } cases[] = {
+        {"xchm", "", sleep, hostile, "Support.htm", "file:" + hostile + "#xchm:/Support.htm"},
+        {"xchm", "trap '' TERM", sleep, "/srv/100% help/a.chm", "Support.htm",
+         "file:/srv/100%25 help/a.chm#xchm:/Support.htm"},
+        {"xchm", "", sleep, "/srv/help/a.chm", "", "file:/srv/help/a.chm#xchm:/"},
+        {"kchmviewer", "", "exit 0", "/srv/my help/a.chm", "Support.htm", "/srv/my help/a.chm"}};
+    std::vector<pid_t> viewers;
+    for (const auto& c : cases) {
+        useViewer(c.viewer, c.lead, c.tail);
+        viewers.push_back(pid_t(openHelp(c.file, c.topic)));
+        EXPECT_EQ(recorded(), c.argument + "\n");
     }
+    EXPECT_FALSE(g_file_test(pwned.c_str(), G_FILE_TEST_EXISTS)) << "part of the path ran as a command";
+    closeHelp();
+    for (pid_t pid : viewers) EXPECT_TRUE(pid > 0 && kill(pid, 0) != 0) << pid << ": still running or unreaped";
 }

@@ -5,23 +5,17 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
-#include <chrono>
 #include <cstdlib>
 
-static void xdotool(const std::string& arguments) {
-    EXPECT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
-}
+static void xdotool(const std::string& what) { EXPECT_EQ(std::system(("xdotool " + what).c_str()), 0) << what; }
 
 // Every control's "destroy" handler has the control's number for its data.
-static bool isControl(GtkWidget* w, int32_t number) {
-    return number > 0 && g_signal_handler_find(w, GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA),
-                                               g_signal_lookup("destroy", GTK_TYPE_WIDGET), 0, nullptr, nullptr,
-                                               GINT_TO_POINTER(number));
-}
-
-static GtkWidget* findControl(WindowHandle w, int32_t number) {
-    GtkWidget* found = isControl(GTK_WIDGET(w), number) ? GTK_WIDGET(w) : nullptr;
+static GtkWidget* findControl(gpointer w, int32_t number) {
+    const auto match = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
+    const guint destroy = g_signal_lookup("destroy", GTK_TYPE_WIDGET);
+    if (g_signal_handler_find(w, match, destroy, 0, nullptr, nullptr, GINT_TO_POINTER(number))) return GTK_WIDGET(w);
     GList* children = GTK_IS_CONTAINER(w) ? gtk_container_get_children(GTK_CONTAINER(w)) : nullptr;
+    GtkWidget* found = nullptr;
     for (GList* c = children; c && !found; c = c->next) found = findControl(c->data, number);
     return g_list_free(children), found;
 }
@@ -29,31 +23,28 @@ static GtkWidget* findControl(WindowHandle w, int32_t number) {
 const char* const probe::programFile = "platform_tests";
 
 bool probe::pumpUntil(const std::function<bool()>& done, int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (; !done(); g_usleep(2000)) {
-        if (std::chrono::steady_clock::now() > end) return false;
+    for (const gint64 end = g_get_monotonic_time() + ms * 1000; !done(); g_usleep(2000)) {
+        if (g_get_monotonic_time() > end) return false;
         while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     }
     return true;
 }
 
 // waitEvent blocks until an event: a watchdog ends the wait with a close
-// request to the current window, or to one made for it when that is gone.
+// request to a hidden window made for it.
 bool probe::awaitEvent(int32_t code, int32_t control, const std::function<bool()>& also, int ms) {
     static bool late;
     late = false;
     const guint watchdog = g_timeout_add(ms, [](gpointer) {
-        GList* windows = gtk_window_list_toplevels();
-        const bool alive = g_list_find(windows, currentWindow());
-        late = true, g_list_free(windows);
-        gtk_window_close(GTK_WINDOW(alive ? currentWindow() : openTopWindow(99, 0, 0, 1, 1, styleHiddenBit, "")));
+        late = true;
+        gtk_window_close(GTK_WINDOW(openTopWindow(99, 0, 0, 1, 1, styleHiddenBit, "")));
         return G_SOURCE_REMOVE;
     }, nullptr);
-    for (int32_t event; !late && (event = waitEvent()) != 0 && !late;)
-        if (event == code && (control < 0 || eventControl() == control) && (!also || also()))
-            return g_source_remove(watchdog), true;
+    bool met = false;
+    for (int32_t event; !met && !late && (event = waitEvent()) != 0;)
+        met = !late && event == code && (control < 0 || eventControl() == control) && (!also || also());
     if (!late) g_source_remove(watchdog);
-    return false;
+    return met;
 }
 
 probe::Rect probe::client(WindowHandle window) {
@@ -77,9 +68,7 @@ void probe::activate(WindowHandle window) {
     pumpUntil([&] { return gtk_window_is_active(GTK_WINDOW(window)); });
 }
 void probe::requestClose(WindowHandle window) { gtk_window_close(GTK_WINDOW(window)); }
-void probe::resize(WindowHandle window, int32_t width, int32_t height) {
-    gtk_window_resize(GTK_WINDOW(window), width, height);
-}
+void probe::resize(WindowHandle w, int32_t width, int32_t height) { gtk_window_resize(GTK_WINDOW(w), width, height); }
 
 uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
     const Rect c = client(window);
@@ -102,9 +91,9 @@ probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
 }
 
 int32_t probe::focusedControl(WindowHandle window) {
-    for (GtkWidget* w = gtk_window_get_focus(GTK_WINDOW(window)); w; w = gtk_widget_get_parent(w))
-        for (int32_t number = 1; number < 100; ++number)
-            if (isControl(w, number)) return number;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
+    for (int32_t number = 1; focus && number < 100; ++number)
+        if (findControl(focus, number) == focus) return number;
     return -1;
 }
 
