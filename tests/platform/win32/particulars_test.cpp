@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <vector>
 
 #include "config/help.h"
 #include "picture/images.h"
@@ -23,15 +22,14 @@
 // Each window has a class of its own while it is open; a vertical slider's
 // native position counts from its top end.
 TEST(Windows, AWindowsClassLastsAsLongAsItAndVerticalSlidersRunUpwards) {
-    WNDCLASSEXA info{};
-    info.cbSize = sizeof info;
+    WNDCLASSA info{};
+    const HINSTANCE self = GetModuleHandleA(nullptr);
     HWND window = HWND(probe::openShown(12, 0, 0, 100, 200, stylePopup));
     beginControlList(window), addSlider(40, 10, 10, 20, 150, 1, 10, sliderVertical), setControlState(40, 3);
     EXPECT_EQ(SendDlgItemMessageA(window, 40, TBM_GETPOS, 0, 0), 8);
-    EXPECT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info) &&
-                GetClassInfoExA(GetModuleHandleA(nullptr), "TemplateClass", &info));
+    EXPECT_TRUE(GetClassInfoA(self, "WindowClass_12", &info) && GetClassInfoA(self, "TemplateClass", &info));
     closeAllWindows();
-    EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_12", &info));
+    EXPECT_FALSE(GetClassInfoA(self, "WindowClass_12", &info));
 }
 
 TEST(HtmlHelp, AMissingHelpFileShowsNothingAndClosingIsHarmless) {
@@ -43,28 +41,26 @@ TEST(HtmlHelp, AMissingHelpFileShowsNothingAndClosingIsHarmless) {
     EXPECT_EQ(probe::visibleWindows(), before);
 }
 
-// PLAIDWICK_SCR names Plaidwick.scr as a Unix path.
+// PLAIDWICK_SCR names Plaidwick.scr as a Unix path. Its version resource is
+// read in place: the queries are of Unicode text, which needs no copy.
 TEST(Resources, IconNameAndVersionAreBuiltIntoTheScreensaver) {
     const char* unixPath = std::getenv("PLAIDWICK_SCR");
     if (!unixPath || !*unixPath) GTEST_SKIP() << "PLAIDWICK_SCR does not name Plaidwick.scr";
-    std::string path = unixPath[0] == '/' ? std::string("Z:") + unixPath : std::string(unixPath);
-    for (char& c : path) c = c == '/' ? '\\' : c;
+    const std::string path = (unixPath[0] == '/' ? "Z:" : "") + std::string(unixPath);
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char name[64] = {};
     ASSERT_TRUE(module && LoadStringA(module, 1, name, sizeof name)) << path;
-    HICON icon = HICON(LoadImageA(module, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, 0));
-    EXPECT_TRUE(icon && std::string(name) == "Plaidwick ScreenSaver") << name;
-    DestroyIcon(icon), FreeLibrary(module);
-    DWORD ignored = 0;
-    std::vector<char> version(GetFileVersionInfoSizeA(path.c_str(), &ignored) + 1);
+    EXPECT_TRUE(LoadImageA(module, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_SHARED) &&
+                std::string(name) == "Plaidwick ScreenSaver") << name;
+    void* version = LockResource(LoadResource(module, FindResourceA(module, MAKEINTRESOURCEA(1), RT_VERSION)));
     VS_FIXEDFILEINFO* fixed = nullptr;
-    char* description = nullptr;
+    wchar_t* description = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, DWORD(version.size()), version.data()) &&
-                VerQueryValueA(version.data(), "\\", reinterpret_cast<void**>(&fixed), &length) &&
-                VerQueryValueA(version.data(), "\\StringFileInfo\\040904B0\\FileDescription",
+    ASSERT_TRUE(version && VerQueryValueW(version, L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+                VerQueryValueW(version, L"\\StringFileInfo\\040904B0\\FileDescription",
                                reinterpret_cast<void**>(&description), &length));
-    EXPECT_TRUE(HIWORD(fixed->dwFileVersionMS) == 1 && std::string(description) == "Plaidwick ScreenSaver");
+    EXPECT_TRUE(HIWORD(fixed->dwFileVersionMS) == 1 && std::wstring(description) == L"Plaidwick ScreenSaver");
+    FreeLibrary(module);
 }
 
 // The process's live GDI objects. Wine's GetGuiResources answers 0, so there

@@ -54,9 +54,7 @@ void probe::activate(WindowHandle window) {
     pumpUntil([&] { return GetActiveWindow() == hwnd(window); });
 }
 void probe::requestClose(WindowHandle window) { PostMessageA(hwnd(window), WM_SYSCOMMAND, SC_CLOSE, 0); }
-void probe::resize(WindowHandle window, int32_t width, int32_t height) {
-    SetWindowPos(hwnd(window), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-}
+void probe::resize(WindowHandle w, int32_t cx, int32_t cy) { SetWindowPos(hwnd(w), 0, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER); }
 
 uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
     const Rect c = client(window);

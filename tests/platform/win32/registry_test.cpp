@@ -7,27 +7,23 @@
 #include "platform/settings_store.h"
 #include "probe.h"
 
-static const std::string key = "Software\\Plaidwick Tests\\Store";
-
-TEST(Registry, StoredBytesOfAnyTypeReadAsTextWithoutTheirLastByte) {
+// Reads: a value of any type without its last byte, up to a zero. Writes: 0
+// when the key did not open (a leading backslash, a 300-character name), 1
+// when the value was refused, 2 when written, as a string with its zero.
+TEST(Registry, StoredBytesOfAnyTypeReadAsTextAndWriteResultsTellWhereTheWriteFailed) {
     probe::freshStore();
+    const std::string key = probe::storeKey;
     const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
-    const struct { DWORD type; std::string bytes, expected; } cases[] = {{REG_DWORD, std::string("123\0", 4), "123"},
+    const struct { DWORD type; std::string bytes, expected; } reads[] = {{REG_DWORD, std::string("123\0", 4), "123"},
         {REG_BINARY, "abc", "ab"}, {REG_BINARY, std::string("ab\0cd", 6), "ab"}, {REG_BINARY, "q", ""},
         {REG_SZ, "abc", wine ? "abc" : "ab"}};  // Wine adds a missing terminator, Windows does not
-    for (const auto& c : cases) {
+    for (const auto& c : reads) {
         RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "V", c.type, c.bytes.data(), DWORD(c.bytes.size()));
-        EXPECT_EQ(readSettingText(SettingsRoot::currentUser, key, "V"), c.expected) << c.type << ", " << c.bytes;
+        EXPECT_EQ(probe::readValue("V"), c.expected) << c.type << ", " << c.bytes;
     }
-}
-
-// 0: the key did not open (a leading backslash, a 300-character name); 1: the
-// value was refused; 2: written, as a string with its terminating zero.
-TEST(Registry, WriteResultsTellWhereTheWriteFailed) {
-    probe::freshStore();
-    const struct { std::string key, value; int result; } cases[] = {{"\\Software\\Plaidwick Tests", "V", 0},
+    const struct { std::string key, value; int result; } writes[] = {{"\\Software\\Plaidwick Tests", "V", 0},
         {key + "\\" + std::string(300, 'k'), "V", 0}, {key, std::string(17000, 'v'), 1}, {key, "V", 2}};
-    for (const auto& c : cases)
+    for (const auto& c : writes)
         EXPECT_EQ(writeSettingText(SettingsRoot::currentUser, c.key, c.value, "Abercrombie D"), c.result) << c.key;
     char data[32] = {};
     DWORD type = 0, size = sizeof data;
