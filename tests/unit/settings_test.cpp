@@ -1,30 +1,28 @@
-// The settings rules: what the show reads from the store and writes back,
-// and what the dialog's controls store.
+// The settings rules of the show: what it reads from the store and writes
+// back; and the folder part of the program's file name, kept as "Install Path".
 #include <map>
 #include <string>
 #include <vector>
 
-#include "config/dialog.h"
 #include "startup/settings.h"
 #include "unit_support.h"
 
 using Settings = StubTest;
-using Writes = std::vector<std::string>;
 
 TEST_F(Settings, ShowSideReadsAndWritesBackWhatIsMissing) {
-    const std::map<std::string, std::string> stored = {{"Install Path", "/i/"}, {"Tartan Order", "0"},
-                                                       {"Tartan Info", "0"}, {"Tartan Zoom", "2"}, {"Tartan Delay", "3"}};
-    // One stored value changed; the settings read (install path, order, info, zoom, delay in ms); the writes.
-    struct Case { const char* name; std::string text; const char* read; Writes writes; };
-    for (const Case& c : {Case{"", "", "/i/ 0 0 2 3000", {}},
-                          {"Install Path", "", "/opt/stub/ 0 0 2 3000", {"Install Path=/opt/stub/"}},
-                          {"Tartan Zoom", "", "/i/ 0 0 0 3000", {}}, {"Tartan Zoom", "70000", "/i/ 0 0 4464 3000", {}},
-                          {"Tartan Order", "Error Reading Key", "/i/ 1 0 2 3000", {"Tartan Order=1"}},
-                          {"Tartan Delay", " 12a", "/i/ 0 0 2 12000", {}}, {"Tartan Info", "-2", "/i/ 0 -2 2 3000", {}},
-                          {"Tartan Delay", std::string(255, '7'), "/i/ 0 0 2 1000", {"Tartan Delay=1"}}}) {
+    const std::map<std::string, std::string> stored{{"Install Path", "/i"}, {"Tartan Order", "0"}, {"Tartan Info", "0"},
+                                                    {"Tartan Zoom", "2"}, {"Tartan Delay", "3"}};
+    // One stored value changed; the settings read (install path, order, info, zoom, delay in ms); the writes. An
+    // empty path and a value of 255 characters count as missing, an empty number as 0.
+    struct Case { const char* name; std::string text; const char* read; std::vector<std::string> writes; };
+    for (const Case& c : {Case{"Install Path", "", "/opt/stub/ 0 0 2 3000", {"Install Path=/opt/stub/"}},
+                          {"Tartan Zoom", "", "/i 0 0 0 3000", {}}, {"Tartan Zoom", "70000", "/i 0 0 4464 3000", {}},
+                          {"Tartan Order", "Error Reading Key", "/i 1 0 2 3000", {"Tartan Order=1"}},
+                          {"Tartan Delay", " 12a", "/i 0 0 2 12000", {}}, {"Tartan Info", "-2", "/i 0 -2 2 3000", {}},
+                          {"Tartan Delay", std::string(255, '7'), "/i 0 0 2 1000", {"Tartan Delay=1"}}}) {
         stub::reset();
         stub::backend().store = stored;
-        if (*c.name) stub::backend().store[c.name] = c.text;
+        stub::backend().store[c.name] = c.text;
         loadSaverSettings();
         const SaverSettings& s = saverSettings();
         EXPECT_EQ(s.installPath + " " + std::to_string(s.randomOrder) + " " + std::to_string(s.showNames) + " " +
@@ -33,12 +31,13 @@ TEST_F(Settings, ShowSideReadsAndWritesBackWhatIsMissing) {
     }
 }
 
-TEST_F(Settings, DialogStoresWhatItsControlsShow) {
-    stub::backend().store = {{"Tartan Order", "-2"}, {"Tartan Info", "0"}, {"Tartan Zoom", "25"},
-                             {"Tartan Delay", "x"}};
-    openSettingsDialog();
-    stub::backend().storeWrites.clear();
-    saveDialogSettings();
-    EXPECT_EQ(stub::backend().storeWrites,
-              (Writes{"Tartan Order=1", "Tartan Info=0", "Tartan Zoom=10", "Tartan Delay=1"}));
+TEST(FolderOfPath, KeepsUpToTheLastSeparator) {
+    // One leading quote is skipped, a quote left inside cuts the folder there; only the given separator counts.
+    struct Case { const char* path; char separator; const char* expected; };
+    for (const Case& c : {Case{"C:\\Windows\\System32\\Plaidwick.scr", '\\', "C:\\Windows\\System32\\"},
+                          {"\"C:\\Program Files\\Plaidwick.scr\"", '\\', "C:\\Program Files\\"},
+                          {"Plaidwick.scr", '\\', ""}, {"/usr/local/bin/plaidwick", '/', "/usr/local/bin/"},
+                          {"C:\\odd\"name\\p.scr", '\\', "C:\\odd"}, {"\"\"C:\\x\\p.scr", '\\', ""},
+                          {"C:\\dir\\p.scr", '/', ""}})
+        EXPECT_EQ(folderOfPath(c.path, c.separator), c.expected) << c.path;
 }
