@@ -24,18 +24,17 @@ TEST(Sett, ParsingPalettesAndThreads) {
                               {"12b, 7,-1", {12, 7, -1, 0}}, {"x,4294967297", {0, 1, 0}}})
         EXPECT_EQ(parsePalette(c.text), c.expected) << '"' << c.text << '"';
     const Palette palette{10, 20, 30, 0};  // as parsePalette("10,20,30") gives
+    // Runs of a count and a palette letter; the colours have room for the count + 2 threads, the rest 0.
     struct Threads { const char* text; int16_t count; Colours expected; };
     for (const Threads& c : {
-             Threads{"2a,1b,1c", 4, {10, 10, 20, 30, 0, 0}},
-             {"1a, 2b,  1c", 4, {10, 20, 20, 30, 0, 0}},          // spaces before counts
-             {"1 a,2 b", 3, {10, 20, 20, 0, 0}},                  // a space between count and letter
-             {"1a,1d,1a", 3, {10, 0, 10, 0, 0}},                  // one past the palette: its final 0
-             {",,1a,", 3, {10, 0, 0, 0, 0}},                      // empty fields add nothing; fewer threads
-             {"b,0a,-3a,1c", 2, {30, 0, 0, 0}},                   // no digits, zero and negative counts
-             {"40000a,65536a,65537a,1b", 2, {10, 20, 0, 0}},      // counts in 16 bits: negative, 0, 1
-             {"3a,3b", 2, {10, 10, 10, 20}},                      // surplus kept up to count + 2
-             {"30000a,1b", 10, Colours(12, 10)},                  // then dropped
-             {"2A,1{,1\xE1,1z,1b", 6, {0, 0, 0, 0, 0, 20, 0, 0}}})  // letters outside the palette weave black
+             // Spaces before counts and between count and letter; one past the palette gives its final 0.
+             Threads{"2a,1b,1c", 4, {10, 10, 20, 30, 0, 0}}, {"1a, 2b,  1c", 4, {10, 20, 20, 30, 0, 0}},
+             {"1 a,2 b", 3, {10, 20, 20, 0, 0}}, {"1a,1d,1a", 3, {10, 0, 10, 0, 0}},
+             // Empty fields add nothing (fewer threads); no digits, zero and negative counts add none.
+             {",,1a,", 3, {10, 0, 0, 0, 0}}, {"b,0a,-3a,1c", 2, {30, 0, 0, 0}},
+             // Counts are taken in 16 bits (40000 is negative, 65536 is 0, 65537 is 1); a surplus is kept up to
+             // count + 2, then dropped; letters outside the palette weave black.
+             {"40000a,65536a,65537a,1b", 2, {10, 20, 0, 0}}, {"3a,3b", 2, {10, 10, 10, 20}},
+             {"30000a,1b", 10, Colours(12, 10)}, {"2A,1{,1\xE1,1z,1b", 6, {0, 0, 0, 0, 0, 20, 0, 0}}})
         EXPECT_EQ(parseThreadSett(c.text, palette, c.count), c.expected) << '"' << c.text << '"';
-    EXPECT_EQ(parseThreadSett("2a", Palette{}, 2), (Colours{0, 0, 0, 0}));
 }
