@@ -9,18 +9,18 @@
 using Help = StubTest;
 
 TEST_F(Help, OpenRoutesByTheFileAndCloseClosesTheLastKind) {
+    // A name longer than ".hlp" ending in it, any case, goes to the classic viewer; others need HTML Help.
     const HelpLibrary html = HelpLibrary::withHtmlHelp, noEntry = HelpLibrary::withoutHtmlHelp;
     using Texts = std::vector<std::string>;
     struct Case { HelpLibrary library; Texts files; std::string topic; intptr_t result; Texts calls; };
     for (const Case& c : {
              Case{html, {"/p/Plaidwick.chm"}, "Support.htm", 1, {"html /p/Plaidwick.chm::/Support.htm", "close html"}},
              {html, {"/p/Plaidwick.chm"}, "", 1, {"html /p/Plaidwick.chm", "close html"}},
-             {html, {""}, "Support.htm", 1, {"html ::/Support.htm", "close html"}},
              {html, {"C:\\HELP\\SAVER.HLP"}, "", 0, {"classic C:\\HELP\\SAVER.HLP|", "close classic"}},
-             {html, {".hlp"}, "t", 1, {"html .hlp::/t", "close html"}},
+             {html, {".hlp"}, "t", 1, {"html .hlp::/t", "close html"}}, {noEntry, {"b.chm"}, "t", 0, {}},
              {html, {"a.hlp", "b.chm"}, "t", 1, {"classic a.hlp|t", "html b.chm::/t", "close html"}},
              {html, {"b.chm", "a.Hlp"}, "t", 0, {"html b.chm::/t", "classic a.Hlp|t", "close classic"}},
-             {noEntry, {"b.chm"}, "t", 0, {}}, {noEntry, {"a.hlp"}, "t", 0, {"classic a.hlp|t", "close classic"}},
+             {noEntry, {"a.hlp"}, "t", 0, {"classic a.hlp|t", "close classic"}},
              {HelpLibrary::none, {"a.hlp", "b.chm"}, "t", 0, {"classic a.hlp|t"}}}) {
         stub::reset();
         stub::backend().help = c.library;
