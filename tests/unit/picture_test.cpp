@@ -1,6 +1,7 @@
 // Images as pixel memory: making, enlarging within the image clip, copying
 // with clipping, tiling, BMP decoding, and text through the stub's font.
 #include <algorithm>
+#include <tuple>
 
 #include "resources/about_banner.h"
 #include "unit_support.h"
@@ -8,13 +9,6 @@
 using Picture = StubTest;
 using Bytes = std::vector<uint8_t>;
 
-// A w x h picture whose pixel (x, y) is colour(x, y).
-template <class Colour> static Pixels picture(int32_t w, int32_t h, Colour colour) {
-    Pixels p;
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) p.push_back(0xFF000000u | colour(x, y));
-    return p;
-}
 static uint32_t scattered(int32_t x, int32_t y) { return (x * 131u + y * 7919u) * 2654435761u >> 8; }
 
 // Makes slot 0 a w x h image holding `p`, row by row.
@@ -26,11 +20,9 @@ static void makePicture(int32_t w, int32_t h, const Pixels& p) {
 }
 
 TEST_F(Picture, MakeImageIsBlackReplacesAndGrowsTheTable) {
-    makeImage(0, 3, 2);
-    beginDrawing(imageTarget()), setPixel(0, 0, 0x0000FF), endDrawing();  // red as 0x00BBGGRR
-    EXPECT_EQ(imagePixels(0).row(0)[0], 0xFFFF0000u);
-    ASSERT_NE(makeImage(0, 4, 5), nullptr);
-    EXPECT_TRUE(imagePixels(0).width == 4 && pixelsOf(imagePixels(0)) == Pixels(20, blackPixel));
+    EXPECT_EQ(drawn(1, 1, [] { setPixel(0, 0, 0x0000FF); }), Pixels{0xFFFF0000u});  // red as 0x00BBGGRR
+    ASSERT_NE(makeImage(9, 4, 5), nullptr);  // in place of the drawn image
+    EXPECT_TRUE(imagePixels(9).width == 4 && pixelsOf(imagePixels(9)) == Pixels(20, blackPixel));
     EXPECT_TRUE(makeImage(25, 1, 1) && imageHandle(25) && !makeImage(-1, 1, 1) && !imagePixels(-1).pixels);
     for (int32_t slot : {-1, 24, 26, 36}) EXPECT_EQ(imageHandle(slot), nullptr) << slot;
 }
@@ -41,21 +33,20 @@ TEST_F(Picture, EnlargementsKeepTheirPartInTheClipAndCopyClippedAtEveryEdgePendi
     // 5 x 4 at places cut at each edge, larger than the target, or outside it.
     const int32_t clips[][4] = {{0, 0, 6, 6}, {4, 5, 4, 5}, {10, 3, 6, 3}};
     const int32_t places[][2] = {{0, 0}, {-2, 1}, {1, -4}, {3, 2}, {-6, 0}, {5, 0}, {0, 4}, {0, -6}};
-    const auto block = [&](int32_t x, int32_t y) { return four[y / 3 * 2 + x / 3]; };
     for (const auto& c : clips) {
+        // Pixel (x, y) of the held part; a copy leaves the target's grey outside it.
+        const auto held = [&](int x, int y) {
+            return x >= 0 && x < c[2] && y >= 0 && y < c[3] ? four[y / 3 * 2 + x / 3] : 0x808080u;
+        };
         setImageClip(c[0], c[1]);
         makePicture(2, 2, four);
         ASSERT_NE(scaleImage(0, 6, 6), nullptr);
         for (const bool made : {false, true}) {
-            if (made) { EXPECT_EQ(pixelsOf(imagePixels(0)), picture(c[2], c[3], block)) << c[0]; }  // made here
-            for (const auto& p : places) {
-                const Pixels expected = picture(5, 4, [&](int32_t x, int32_t y) {
-                    const int32_t sx = x - p[0], sy = y - p[1];
-                    return sx >= 0 && sx < c[2] && sy >= 0 && sy < c[3] ? block(sx, sy) : 0x808080u;
-                });
-                EXPECT_EQ(drawn(5, 4, [&] { blitImage(imageHandle(0), p[0], p[1]); }), expected)
+            if (made) { EXPECT_EQ(pixelsOf(imagePixels(0)), picture(c[2], c[3], held)) << c[0]; }  // made here
+            for (const auto& p : places)
+                EXPECT_EQ(drawn(5, 4, [&] { blitImage(imageHandle(0), p[0], p[1]); }),
+                          picture(5, 4, [&](int x, int y) { return held(x - p[0], y - p[1]); }))
                     << "clip " << c[0] << (made ? " made" : " pending") << " at " << p[0] << "," << p[1];
-            }
         }
     }
 }
@@ -67,17 +58,22 @@ TEST_F(Picture, ScalingAnEnlargementAgainStartsFromTheEnlargedPicture) {
     EXPECT_EQ(pixelsOf(imagePixels(0)), (Pixels{0xFF000001u, 0xFF000001u, 0xFF000002u}));
 }
 
-static void put(Bytes& file, size_t at, int64_t value, int bytes = 4) {
-    for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<uint8_t>(value >> (8 * i));
+// `file` with `value` written at `at` in `bytes` bytes, lowest first.
+static Bytes put(Bytes file, size_t at, int64_t value, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i) file.at(at + i) = static_cast<uint8_t>(value >> (8 * i));
+    return file;
 }
 
 // A BMP file image: the headers, the colour table (0x00RRGGBB entries), then `rows` as given.
 static Bytes bmpFile(int32_t w, int32_t h, int bits, const std::vector<uint32_t>& table, const Bytes& rows) {
-    Bytes file(54 + 4 * table.size());
-    file[0] = 'B', file[1] = 'M';
-    put(file, 2, file.size() + rows.size()), put(file, 10, file.size()), put(file, 14, 40), put(file, 18, w);
-    put(file, 22, h), put(file, 26, 1, 2), put(file, 28, bits, 2), put(file, 46, table.size());
-    for (size_t i = 0; i < table.size(); ++i) put(file, 54 + 4 * i, table[i]);
+    Bytes file = {'B', 'M'};
+    file.resize(54 + 4 * table.size());
+    // The file size, the pixels' offset, the header size, width, height, planes, bits a pixel, colours used.
+    for (const auto& [at, value, bytes] : std::vector<std::tuple<size_t, int64_t, int>>{
+             {2, file.size() + rows.size(), 4}, {10, file.size(), 4}, {14, 40, 4}, {18, w, 4}, {22, h, 4}, {26, 1, 2},
+             {28, bits, 2}, {46, table.size(), 4}})
+        file = put(file, at, value, bytes);
+    for (size_t i = 0; i < table.size(); ++i) file = put(file, 54 + 4 * i, table[i]);
     file.insert(file.end(), rows.begin(), rows.end());
     return file;
 }
@@ -93,31 +89,20 @@ TEST_F(Picture, BmpFilesAcceptedAndRefused) {
         const uint8_t* entry = banner + 54 + 4 * (x % 2 ? pair & 15 : pair >> 4);
         return static_cast<uint32_t>(entry[2] << 16 | entry[1] << 8 | entry[0]);
     });
-    struct Case { const char* what; Bytes file; void (*change)(Bytes&); int32_t w; Pixels expected; };
+    struct Case { const char* what; Bytes file; int32_t w = 0; Pixels expected = {}; };  // refused: nothing expected
     for (const Case& c : {
-             Case{"About banner", bannerFile, nullptr, 340, bannerPixels},
-             {"200 colours used, 4 bits", bannerFile, [](Bytes& f) { put(f, 46, 200); }, 340, bannerPixels},
-             {"24 bits, top-down", rgb, nullptr, 2, rgbPixels},
-             {"8 bits, bottom-up", pal8, nullptr, 2, {0xFF445566u, 0xFF778899u, 0xFF778899u, 0xFF112233u}},
-             {"1 bit", bmpFile(3, 1, 1, {0xFF, 0xFF0000}, {0xA0, 0, 0, 0}), nullptr, 3,
-              {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u}},
-             {"index past the table", bmpFile(2, 1, 8, {0x010203, 0x040506}, {1, 5, 0, 0}), nullptr, 2,
-              {0xFF040506u, blackPixel}},
-             {"planes 2", rgb, [](Bytes& f) { put(f, 26, 2, 2); }, 2, rgbPixels},
-             {"not BM", rgb, [](Bytes& f) { f[1] = 'X'; }, 0, {}},
-             {"cut in the headers", rgb, [](Bytes& f) { f.resize(40); }, 0, {}},
-             {"cut in the colour table", pal8, [](Bytes& f) { f.resize(62); }, 0, {}},
-             {"cut in the pixels", pal8, [](Bytes& f) { f.pop_back(); }, 0, {}},
-             {"compressed", pal8, [](Bytes& f) { put(f, 30, 1); }, 0, {}},
-             {"16 bits", rgb, [](Bytes& f) { put(f, 28, 16, 2); }, 0, {}},
-             {"width 0", rgb, [](Bytes& f) { put(f, 18, 0); }, 0, {}},
-             {"width -2", rgb, [](Bytes& f) { put(f, 18, -2); }, 0, {}},
-             {"height 0", rgb, [](Bytes& f) { put(f, 22, 0); }, 0, {}},
-             {"pixels inside the headers", rgb, [](Bytes& f) { put(f, 10, 20); }, 0, {}}}) {
-        Bytes file = c.file;
-        if (c.change) c.change(file);
+             Case{"About banner", bannerFile, 340, bannerPixels}, {"24 bits, top-down", rgb, 2, rgbPixels},
+             {"200 colours used, 4 bits", put(bannerFile, 46, 200), 340, bannerPixels},
+             {"8 bits, bottom-up", pal8, 2, {0xFF445566u, 0xFF778899u, 0xFF778899u, 0xFF112233u}},
+             {"1 bit", bmpFile(3, 1, 1, {0xFF, 0xFF0000}, {0xA0, 0, 0, 0}), 3, {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u}},
+             {"past the table", bmpFile(2, 1, 8, {0x010203, 0x040506}, {1, 5, 0, 0}), 2, {0xFF040506u, blackPixel}},
+             {"planes 2", put(rgb, 26, 2, 2), 2, rgbPixels}, {"not BM", put(rgb, 1, 'X', 1)},
+             {"cut in the headers", Bytes(&rgb[0], &rgb[40])}, {"cut in the colour table", Bytes(&pal8[0], &pal8[62])},
+             {"cut in the pixels", Bytes(&pal8[0], &pal8.back())}, {"compressed", put(pal8, 30, 1)},
+             {"16 bits", put(rgb, 28, 16, 2)}, {"width 0", put(rgb, 18, 0)}, {"height 0", put(rgb, 22, 0)},
+             {"pixels inside the headers", put(rgb, 10, 20)}}) {
         makePicture(1, 1, {0xFF123456u});  // a refused file leaves the slot as it was
-        EXPECT_EQ(loadImageFromMemory(0, file.data(), file.size()) != nullptr, !c.expected.empty()) << c.what;
+        EXPECT_EQ(loadImageFromMemory(0, c.file.data(), c.file.size()) != nullptr, !c.expected.empty()) << c.what;
         EXPECT_EQ(imagePixels(0).width, c.expected.empty() ? 1 : c.w) << c.what;
         EXPECT_TRUE(pixelsOf(imagePixels(0)) == (c.expected.empty() ? Pixels{0xFF123456u} : c.expected)) << c.what;
     }

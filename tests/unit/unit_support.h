@@ -28,6 +28,14 @@ inline Pixels pixelsOf(const PixelView& v) {
     return out;
 }
 
+// A w x h picture whose pixel (x, y) is colour(x, y), made opaque.
+template <class Colour> Pixels picture(int32_t w, int32_t h, Colour colour) {
+    Pixels p;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) p.push_back(0xFF000000u | colour(x, y));
+    return p;
+}
+
 // Runs `draw` in a drawing on a fresh w x h image (slot 9) filled grey; its pixels.
 template <class Draw> Pixels drawn(int32_t w, int32_t h, Draw draw) {
     makeImage(9, w, h);
