@@ -19,8 +19,6 @@ struct Rect {
     int32_t x, y, width, height;
 };
 
-extern const char* const programFile;  // the test program's file name in programFolder()
-
 // Services the window system until `done` holds; false when `ms` pass first.
 bool pumpUntil(const std::function<bool()>& done, int ms = 5000);
 // Takes events from waitEvent until one of `code` from `control` (any when
@@ -42,9 +40,8 @@ int32_t focusedControl(WindowHandle window);            // -1 when no control ha
 enum class Key { tab, shiftTab, right };
 void press(WindowHandle window, Key key);
 // Moves the pointer to a client point, the left button down or up (pressed
-// or released when that changes).
+// or released when that changes), as real input.
 void mouse(WindowHandle window, int32_t x, int32_t y, bool down);
-void movePointer(int32_t x, int32_t y);  // screen pixels
 bool pointerHidden(WindowHandle window);  // over the window
 
 // An empty settings store for the test, and a folder of the test's own for

@@ -20,8 +20,6 @@ static GtkWidget* findControl(gpointer w, int32_t number) {
     return g_list_free(children), found;
 }
 
-const char* const probe::programFile = "platform_tests";
-
 bool probe::pumpUntil(const std::function<bool()>& done, int ms) {
     for (const gint64 end = g_get_monotonic_time() + ms * 1000; !done(); g_usleep(2000)) {
         if (g_get_monotonic_time() > end) return false;
@@ -105,12 +103,11 @@ void probe::press(WindowHandle window, Key key) {
 void probe::mouse(WindowHandle window, int32_t x, int32_t y, bool down) {
     static bool held = false;
     const Rect c = client(window);
-    movePointer(c.x + x, c.y + y);
+    xdotool("mousemove " + std::to_string(c.x + x) + " " + std::to_string(c.y + y));
     if (down != held) xdotool(down ? "mousedown 1" : "mouseup 1");
     held = down;
 }
 
-void probe::movePointer(int32_t x, int32_t y) { xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
 bool probe::pointerHidden(WindowHandle window) {
     GdkCursor* cursor = gdk_window_get_cursor(gtk_widget_get_window(GTK_WIDGET(window)));
     return cursor && gdk_cursor_get_cursor_type(cursor) == GDK_BLANK_CURSOR;

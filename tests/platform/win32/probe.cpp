@@ -1,5 +1,4 @@
-// The probe on USER and GDI: mouse messages posted to the window under the
-// point (or the one holding the capture), keys given as keyboard input, and
+// The probe on USER and GDI: pointer and keys given as real input, and
 // messages run through waitEvent as the program's loop runs them (Tab and
 // Shift+Tab are shortcuts there).
 #include <windows.h>
@@ -8,13 +7,12 @@
 
 static HWND hwnd(WindowHandle window) { return static_cast<HWND>(window); }
 
-static HWND control(WindowHandle window, int32_t number) {
-    std::pair<int32_t, HWND> search{number, nullptr};
-    EnumChildWindows(hwnd(window), [](HWND child, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<std::pair<int32_t, HWND>*>(data);
-        return GetDlgCtrlID(child) != s->first || !(s->second = child);
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+// A control of the window, or of a window in it (a tab page).
+static HWND control(HWND parent, int32_t number) {
+    HWND found = GetDlgItem(parent, number);
+    for (HWND child = GetWindow(parent, GW_CHILD); child && !found; child = GetWindow(child, GW_HWNDNEXT))
+        found = control(child, number);
+    return found;
 }
 
 // Runs messages through waitEvent until `stop` holds after one; a timer keeps each wait short.
@@ -26,12 +24,9 @@ static bool run(const std::function<bool(int32_t)>& stop, int ms) {
     return KillTimer(nullptr, timer), met;
 }
 
-const char* const probe::programFile = "platform_tests.exe";
-
 bool probe::pumpUntil(const std::function<bool()>& done, int ms) { return run([&](int32_t) { return done(); }, ms); }
-bool probe::awaitEvent(int32_t code, int32_t control, const std::function<bool()>& also, int ms) {
-    return run([&](int32_t e) { return e == code && (control < 0 || eventControl() == control) && (!also || also()); },
-               ms);
+bool probe::awaitEvent(int32_t code, int32_t id, const std::function<bool()>& also, int ms) {
+    return run([&](int32_t e) { return e == code && (id < 0 || eventControl() == id) && (!also || also()); }, ms);
 }
 
 probe::Rect probe::client(WindowHandle window) {
@@ -54,7 +49,7 @@ void probe::activate(WindowHandle window) {
     pumpUntil([&] { return GetActiveWindow() == hwnd(window); });
 }
 void probe::requestClose(WindowHandle window) { PostMessageA(hwnd(window), WM_SYSCOMMAND, SC_CLOSE, 0); }
-void probe::resize(WindowHandle w, int32_t cx, int32_t cy) { SetWindowPos(hwnd(w), 0, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER); }
+void probe::resize(WindowHandle w, int32_t cx, int32_t cy) { SetWindowPos(hwnd(w), nullptr, 0, 0, cx, cy, SWP_NOMOVE); }
 
 uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
     const Rect c = client(window);
@@ -66,8 +61,8 @@ uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
 
 probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
     RECT r{};
-    if (!IsWindowVisible(control(window, number))) return {0, 0, 0, 0};
-    GetWindowRect(control(window, number), &r);
+    if (!IsWindowVisible(control(hwnd(window), number))) return {0, 0, 0, 0};
+    GetWindowRect(control(hwnd(window), number), &r);
     MapWindowPoints(HWND_DESKTOP, hwnd(window), reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
@@ -84,17 +79,12 @@ void probe::press(WindowHandle window, Key key) {
 
 void probe::mouse(WindowHandle window, int32_t x, int32_t y, bool down) {
     static bool held = false;
-    POINT p{x, y};
-    HWND target = GetCapture() ? GetCapture() : hwnd(window), child;
-    MapWindowPoints(hwnd(window), target, &p, 1);
-    while (!GetCapture() && (child = ChildWindowFromPointEx(target, p, CWP_SKIPINVISIBLE)) && child != target)
-        MapWindowPoints(target, child, &p, 1), target = child;
-    PostMessageA(target, WM_MOUSEMOVE, held ? MK_LBUTTON : 0, MAKELPARAM(p.x, p.y));
-    if (down != held) PostMessageA(target, down ? WM_LBUTTONDOWN : WM_LBUTTONUP, down, MAKELPARAM(p.x, p.y));
+    const Rect c = client(window);
+    SetCursorPos(c.x + x, c.y + y);
+    mouse_event(down == held ? MOUSEEVENTF_MOVE : down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     held = down;
 }
 
-void probe::movePointer(int32_t x, int32_t y) { SetCursorPos(x, y); }
 bool probe::pointerHidden(WindowHandle) {
     CURSORINFO info{sizeof info, 0, nullptr, {}};
     return GetCursorInfo(&info) && !(info.flags & CURSOR_SHOWING);
