@@ -1,6 +1,5 @@
 // Images as pixel memory: making, enlarging within the image clip, copying
 // with clipping, tiling, BMP decoding, and text through the stub's font.
-#include <algorithm>
 #include <tuple>
 
 #include "resources/about_banner.h"
@@ -9,14 +8,12 @@
 using Picture = StubTest;
 using Bytes = std::vector<uint8_t>;
 
-static uint32_t scattered(int32_t x, int32_t y) { return (x * 131u + y * 7919u) * 2654435761u >> 8; }
+static uint32_t scattered(int32_t x, int32_t y) { return 0xFF000000u | (x * 131u + y * 7919u) * 2654435761u >> 8; }
 
 // Makes slot 0 a w x h image holding `p`, row by row.
-static void makePicture(int32_t w, int32_t h, const Pixels& p) {
+static void makePicture(int32_t w, int32_t h, Pixels p) {
     makeImage(0, w, h);
-    beginDrawing(imageTarget());
-    for (int32_t y = 0; y < h; ++y) std::copy_n(p.begin() + y * w, w, drawingPixels().row(y));
-    endDrawing();
+    copyPixels(PixelView{p.data(), w, h, w}, imagePixels(0), 0, 0);
 }
 
 TEST_F(Picture, MakeImageIsBlackReplacesAndGrowsTheTable) {
@@ -36,7 +33,7 @@ TEST_F(Picture, EnlargementsKeepTheirPartInTheClipAndCopyClippedAtEveryEdgePendi
     for (const auto& c : clips) {
         // Pixel (x, y) of the held part; a copy leaves the target's grey outside it.
         const auto held = [&](int x, int y) {
-            return x >= 0 && x < c[2] && y >= 0 && y < c[3] ? four[y / 3 * 2 + x / 3] : 0x808080u;
+            return x >= 0 && x < c[2] && y >= 0 && y < c[3] ? four[y / 3 * 2 + x / 3] : 0xFF808080u;
         };
         setImageClip(c[0], c[1]);
         makePicture(2, 2, four);
@@ -82,17 +79,17 @@ TEST_F(Picture, BmpFilesAcceptedAndRefused) {
     const Bytes rgb = bmpFile(2, -2, 24, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
     const Bytes pal8 = bmpFile(2, 2, 8, {0x112233, 0x445566, 0x778899}, {2, 0, 0, 0, 1, 2, 0, 0});
     const Pixels rgbPixels = {0xFF030201u, 0xFF060504u, 0xFF090807u, 0xFF0C0B0Au};
-    const uint8_t* banner = aboutBannerData;  // 4 bits a pixel, its colour table after a 40-byte header
-    const Bytes bannerFile(banner, banner + aboutBannerSize);
+    const Bytes banner(aboutBannerData, aboutBannerData + aboutBannerSize);  // 4 bits a pixel, a 40-byte header
     const Pixels bannerPixels = picture(340, 50, [&](int32_t x, int32_t y) {
         const uint8_t pair = banner[(banner[10] | banner[11] << 8) + (49 - y) * 172 + x / 2];
-        const uint8_t* entry = banner + 54 + 4 * (x % 2 ? pair & 15 : pair >> 4);
-        return static_cast<uint32_t>(entry[2] << 16 | entry[1] << 8 | entry[0]);
+        const uint8_t* entry = &banner[54 + 4 * (x % 2 ? pair & 15 : pair >> 4)];
+        return static_cast<uint32_t>(0xFF000000u | entry[2] << 16 | entry[1] << 8 | entry[0]);
     });
-    struct Case { const char* what; Bytes file; int32_t w = 0; Pixels expected = {}; };  // refused: nothing expected
+    // A refused file leaves the slot as it was, one pixel; every file accepted here is wider.
+    struct Case { const char* what; Bytes file; int32_t w = 1; Pixels expected = {0xFF123456u}; };
     for (const Case& c : {
-             Case{"About banner", bannerFile, 340, bannerPixels}, {"24 bits, top-down", rgb, 2, rgbPixels},
-             {"200 colours used, 4 bits", put(bannerFile, 46, 200), 340, bannerPixels},
+             Case{"About banner", banner, 340, bannerPixels}, {"24 bits, top-down", rgb, 2, rgbPixels},
+             {"200 colours used, 4 bits", put(banner, 46, 200), 340, bannerPixels},
              {"8 bits, bottom-up", pal8, 2, {0xFF445566u, 0xFF778899u, 0xFF778899u, 0xFF112233u}},
              {"1 bit", bmpFile(3, 1, 1, {0xFF, 0xFF0000}, {0xA0, 0, 0, 0}), 3, {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u}},
              {"past the table", bmpFile(2, 1, 8, {0x010203, 0x040506}, {1, 5, 0, 0}), 2, {0xFF040506u, blackPixel}},
@@ -101,10 +98,9 @@ TEST_F(Picture, BmpFilesAcceptedAndRefused) {
              {"cut in the pixels", Bytes(&pal8[0], &pal8.back())}, {"compressed", put(pal8, 30, 1)},
              {"16 bits", put(rgb, 28, 16, 2)}, {"width 0", put(rgb, 18, 0)}, {"height 0", put(rgb, 22, 0)},
              {"pixels inside the headers", put(rgb, 10, 20)}}) {
-        makePicture(1, 1, {0xFF123456u});  // a refused file leaves the slot as it was
-        EXPECT_EQ(loadImageFromMemory(0, c.file.data(), c.file.size()) != nullptr, !c.expected.empty()) << c.what;
-        EXPECT_EQ(imagePixels(0).width, c.expected.empty() ? 1 : c.w) << c.what;
-        EXPECT_TRUE(pixelsOf(imagePixels(0)) == (c.expected.empty() ? Pixels{0xFF123456u} : c.expected)) << c.what;
+        makePicture(1, 1, {0xFF123456u});
+        EXPECT_EQ(loadImageFromMemory(0, c.file.data(), c.file.size()) != nullptr, c.w > 1) << c.what;
+        EXPECT_TRUE(imagePixels(0).width == c.w && pixelsOf(imagePixels(0)) == c.expected) << c.what;
     }
 }
 
@@ -112,14 +108,13 @@ TEST_F(Picture, TileImageEqualsTheGridOfCopies) {
     using Colour = uint32_t (*)(int32_t, int32_t);
     const Colour distinct = scattered, repeated = [](int32_t x, int32_t y) { return scattered(x, y % 2); };
     // Rows alike but for one pixel each, mostly in columns that a short key of a row would not look at.
-    const Colour oneApart = [](int32_t x, int32_t y) { return x == y * 3 % 24 ? static_cast<uint32_t>(y) : 0u; };
+    const Colour oneApart = [](int32_t x, int32_t y) { return x == y * 3 % 24 ? blackPixel | y : blackPixel; };
     struct Case { int32_t w, h, zoom, clipWidth, clipHeight, targetWidth, targetHeight; bool made; Colour colour; };
     for (const Case& c : {Case{2, 4, 1, 0, 0, 37, 23, false, distinct}, {5, 3, 1, 0, 0, 64, 48, false, repeated},
-                          {5, 3, 10, 0, 0, 64, 48, false, distinct}, {5, 3, 10, 64, 48, 64, 48, true, repeated},
-                          {7, 6, 10, 0, 0, 50, 40, false, distinct}, {5, 3, 10, 30, 20, 40, 18, false, distinct},
-                          {5, 3, 10, 30, 20, 28, 25, false, distinct}, {5, 3, 10, 30, 20, 64, 48, true, distinct},
-                          {24, 4, 1, 0, 0, 61, 13, false, oneApart}, {24, 4, 1, 0, 0, 10, 13, false, oneApart},
-                          {24, 8, 3, 0, 0, 100, 50, true, oneApart}}) {
+                          {5, 3, 10, 0, 0, 64, 48, false, distinct}, {7, 6, 10, 0, 0, 50, 40, false, distinct},
+                          {5, 3, 10, 30, 20, 40, 18, false, distinct}, {5, 3, 10, 30, 20, 28, 25, false, distinct},
+                          {5, 3, 10, 30, 20, 64, 48, true, distinct}, {24, 4, 1, 0, 0, 61, 13, false, oneApart},
+                          {24, 4, 1, 0, 0, 10, 13, false, oneApart}, {24, 8, 3, 0, 0, 100, 50, true, oneApart}}) {
         setImageClip(c.clipWidth, c.clipHeight);
         makePicture(c.w, c.h, picture(c.w, c.h, c.colour));
         scaleImage(0, c.w * c.zoom, c.h * c.zoom);
@@ -134,24 +129,32 @@ TEST_F(Picture, TileImageEqualsTheGridOfCopies) {
 }
 
 TEST_F(Picture, TextThroughTheStubFontAndNothingOutsideADrawing) {
-    for (const int32_t flags : {invertingLines, transparentText}) {
-        Pixels expected(40 * 12, 0xFF808080u);
-        putStubText(expected, 40, 3, 1, "a b", 0xFF0000FFu, flags != transparentText);
-        putStubText(expected, 40, 21, 1, "c", 0xFF0000FFu, flags != transparentText);  // where "a b" ended
+    // Blue text, opaque unless transparentText is set; then, setting nothing, a new drawing's opaque black.
+    for (const int32_t flags : {invertingLines, transparentText, DrawingFlag{}}) {
+        const Pixels expected = drawn(40, 12, [&] {
+            drawText(drawingPixels(), 3, 1, "a b", flags ? 0xFF0000 : 0, flags != transparentText);
+            drawText(drawingPixels(), 21, 1, "c", flags ? 0xFF0000 : 0, flags != transparentText);  // after "a b"
+        });
         EXPECT_EQ(drawn(40, 12, [&] {
-                      setDrawingFlags(flags), setDrawColour(0, 0, 255), setTextPosition(3, 1);
-                      writeText("a b"), writeText(""), writeText("c");
+                      if (flags) {
+                          setDrawingFlags(flags);
+                          setDrawColour(0, 0, 255);
+                      }
+                      setTextPosition(3, 1);
+                      for (const char* text : {"a b", "", "c"}) writeText(text);
                       EXPECT_TRUE(textWidth("abc") == 18 && textWidth("") == 0);
                   }), expected) << "flags " << flags;
     }
-    Pixels expected(40 * 12, 0xFF808080u);  // a new drawing writes black whatever colour was set before
-    putStubText(expected, 40, 0, 2, "ab", blackPixel, true);
-    EXPECT_EQ(drawn(40, 12, [] { setTextPosition(0, 2), writeText("ab"); }), expected);
-
+    // Outside a drawing: a black surface presented once by the first end; then nothing is drawn or measured.
     makePicture(2, 2, Pixels(4, 0xFFFFFFFFu));
     openTopWindow(0, 0, 0, 8, 6, stylePopup, "");
-    beginDrawing(windowTarget()), endDrawing(), endDrawing();  // a black surface, presented once
-    setPixel(1, 1, 0xFFFFFF), blitImage(imageHandle(0), 0, 0), tileImage(imageHandle(0)), writeText("x");
+    beginDrawing(windowTarget());
+    endDrawing();
+    endDrawing();
+    setPixel(1, 1, 0xFFFFFF);
+    blitImage(imageHandle(0), 0, 0);
+    tileImage(imageHandle(0));
+    writeText("x");
     EXPECT_TRUE(textWidth("x") == 0 && drawingPixels().pixels == nullptr && stub::window(0)->presents == 1);
     EXPECT_EQ(stub::window(0)->surface, Pixels(48, blackPixel));
 }
