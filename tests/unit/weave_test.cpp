@@ -1,20 +1,17 @@
 // Weaving a tile by the 2/2 twill, read back from the woven image.
 #include <numeric>
 
-#include "tartan/sett.h"
 #include "tartan/weave.h"
 #include "unit_support.h"
 
 using Weave = StubTest;
-using Colours = std::vector<int32_t>;
 
 // Weaves the record's tile; its pixels as 0x00BBGGRR colours, row by row.
-static Colours weave(const TartanRecord& record, const ThreadColours& warp, const ThreadColours& weft) {
+static Pixels weave(const TartanRecord& record, const ThreadColours& warp, const ThreadColours& weft) {
     initWeavePattern();
     weaveTile(record, warp, weft);
-    Colours out;
-    for (const uint32_t p : pixelsOf(imagePixels(0))) out.push_back(colourFromPixel(p));
-    return out;
+    const PixelView tile = imagePixels(0);
+    return picture(tile.width, tile.height, [&](int x, int y) { return colourFromPixel(tile.row(y)[x]); });
 }
 
 TEST_F(Weave, TwillCornersAndStructure) {
@@ -25,17 +22,11 @@ TEST_F(Weave, TwillCornersAndStructure) {
         ThreadColours warp(w + 2, 0), weft(h + 2, 0);  // one colour a thread tells which thread shows
         std::iota(warp.begin(), warp.begin() + w, 0x000100);
         std::iota(weft.begin(), weft.begin() + h, 0x010000);
-        Colours expected;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) expected.push_back(twill[y % 4][x % 4] ? weft[y] : warp[x]);
+        const Pixels expected = picture(w, h, [&](int x, int y) { return twill[y % 4][x % 4] ? weft[y] : warp[x]; });
         EXPECT_EQ(weave(TartanRecord{"", w, h, "", "", ""}, warp, weft), expected) << w << " x " << h;
     }
 }
 
-TEST_F(Weave, OneColourGivesAUniformTileAndShortColourListsABlackOne) {
-    const Palette palette = parsePalette("3355443");
-    const TartanRecord square{"", 8, 8, "", "", ""};
-    EXPECT_EQ(weave(square, parseThreadSett("4a,4a", palette, 8), parseThreadSett("8a", palette, 8)),
-              Colours(64, 3355443));
-    EXPECT_EQ(weave(square, ThreadColours(8, 0x10), ThreadColours(3, 0x20)), Colours(64, 0));
+TEST_F(Weave, ShortColourListsGiveABlackTile) {
+    EXPECT_EQ(weave(TartanRecord{"", 8, 8, "", "", ""}, ThreadColours(8, 0x10), ThreadColours(3, 0x20)), Pixels(64, 0));
 }
