@@ -16,7 +16,6 @@ TEST_F(Help, OpenRoutesByTheFileAndCloseClosesTheLastKind) {
     for (const Case& c : {
              Case{html, {"/p/Plaidwick.chm"}, "Support.htm", 1, {"html /p/Plaidwick.chm::/Support.htm", "close html"}},
              {html, {"/p/Plaidwick.chm"}, "", 1, {"html /p/Plaidwick.chm", "close html"}},
-             {html, {"C:\\HELP\\SAVER.HLP"}, "", 0, {"classic C:\\HELP\\SAVER.HLP|", "close classic"}},
              {html, {".hlp"}, "t", 1, {"html .hlp::/t", "close html"}}, {noEntry, {"b.chm"}, "t", 0, {}},
              {html, {"a.hlp", "b.chm"}, "t", 1, {"classic a.hlp|t", "html b.chm::/t", "close html"}},
              {html, {"b.chm", "a.Hlp"}, "t", 0, {"html b.chm::/t", "classic a.Hlp|t", "close classic"}},
