@@ -13,13 +13,12 @@ TEST_F(Settings, ShowSideReadsAndWritesBackWhatIsMissing) {
     const std::map<std::string, std::string> stored{{"Install Path", "/i"}, {"Tartan Order", "0"}, {"Tartan Info", "0"},
                                                     {"Tartan Zoom", "2"}, {"Tartan Delay", "3"}};
     // One stored value changed; the settings read (install path, order, info, zoom, delay in ms); the writes. An
-    // empty path and a value of 255 characters count as missing, an empty number as 0.
-    struct Case { const char* name; std::string text; const char* read; std::vector<std::string> writes; };
+    // empty path counts as missing, an empty number as 0.
+    struct Case { const char* name; std::string text; const char* read; std::vector<std::string> writes = {}; };
     for (const Case& c : {Case{"Install Path", "", "/opt/stub/ 0 0 2 3000", {"Install Path=/opt/stub/"}},
-                          {"Tartan Zoom", "", "/i 0 0 0 3000", {}}, {"Tartan Zoom", "70000", "/i 0 0 4464 3000", {}},
+                          {"Tartan Zoom", "", "/i 0 0 0 3000"}, {"Tartan Zoom", "70000", "/i 0 0 4464 3000"},
                           {"Tartan Order", "Error Reading Key", "/i 1 0 2 3000", {"Tartan Order=1"}},
-                          {"Tartan Delay", " 12a", "/i 0 0 2 12000", {}}, {"Tartan Info", "-2", "/i 0 -2 2 3000", {}},
-                          {"Tartan Delay", std::string(255, '7'), "/i 0 0 2 1000", {"Tartan Delay=1"}}}) {
+                          {"Tartan Delay", " 12a", "/i 0 0 2 12000"}, {"Tartan Info", "-2", "/i 0 -2 2 3000"}}) {
         stub::reset();
         stub::backend().store = stored;
         stub::backend().store[c.name] = c.text;
