@@ -12,22 +12,21 @@
 TEST(Drawing, TextFillsOnlyItsCellsAndIsCutAtEveryEdge) {
     const std::string text = "Hi Mx";
     const int32_t width = measureText(text);
-    const uint32_t green = 0xFF00FF00u;
     EXPECT_TRUE(measureText("") == 0 && measureText("H") > 0 && width > measureText("Hi"));
     const struct { int32_t x, y; bool opaque, whole; std::string text; } cases[] = {
         {10, 5, true, true, text}, {10, 5, false, true, text}, {-7, -6, true, false, text},
         {30, 38, false, false, text}, {200 - width / 2, 30, true, false, text}, {-width, 0, true, false, text},
         {200, 0, true, false, text}, {10, 5, true, false, ""}};
     for (const auto& c : cases) {
-        std::vector<uint32_t> canvas(240 * 80, green);
+        std::vector<uint32_t> canvas(240 * 80, 0xFF00FF00u);  // green
         drawText(PixelView{canvas.data() + 20 * 240 + 20, 200, 40, 240}, c.x, c.y, c.text, 0xFF0000, c.opaque);
         int white = 0, blue = 0, kept = 0;  // inside the cells
         for (size_t i = 0; i < canvas.size(); ++i) {
             const int32_t x = int32_t(i % 240) - 20, y = int32_t(i / 240) - 20;
             if (x >= 0 && x < 200 && y >= 0 && y < 40 && c.text.size() && x >= c.x && x < c.x + width && y >= c.y)
-                white += canvas[i] == 0xFFFFFFFFu, blue += canvas[i] == 0xFF0000FFu, kept += canvas[i] == green;
+                white += canvas[i] == 0xFFFFFFFFu, blue += canvas[i] == 0xFF0000FFu, kept += canvas[i] == 0xFF00FF00u;
             else
-                ASSERT_EQ(canvas[i], green) << c.x << "," << c.y << ": changed at " << x << "," << y;
+                ASSERT_EQ(canvas[i], 0xFF00FF00u) << c.x << "," << c.y << ": changed at " << x << "," << y;
         }
         const bool shown = !c.text.empty() && c.x < 200 && c.x + width > 0;
         EXPECT_TRUE((white > 0) == (c.opaque && shown) && (!c.whole || (blue > 0 && (c.opaque || kept > 0))))

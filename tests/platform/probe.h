@@ -15,9 +15,7 @@
 
 namespace probe {
 
-struct Rect {
-    int32_t x, y, width, height;
-};
+struct Rect { int32_t x, y, width, height; };
 
 // Services the window system until `done` holds; false when `ms` pass first.
 bool pumpUntil(const std::function<bool()>& done, int ms = 5000);
@@ -32,7 +30,7 @@ int visibleWindows();  // the program's visible top-level windows
 void activate(WindowHandle window);
 void requestClose(WindowHandle window);  // as the close box asks
 void resize(WindowHandle window, int32_t width, int32_t height);
-uint32_t screenPixel(WindowHandle window, int32_t x, int32_t y);  // 0x00RRGGBB of a client point on screen
+uint32_t screenPixel(int32_t x, int32_t y);  // 0x00RRGGBB of a screen point
 
 Rect controlRect(WindowHandle window, int32_t number);  // relative to the client area; 0 by 0 when not shown
 int32_t focusedControl(WindowHandle window);            // -1 when no control has the focus
@@ -48,7 +46,6 @@ bool pointerHidden(WindowHandle window);  // over the window
 // files (not made yet; removed at exit).
 std::string freshStore();
 
-inline bool controlShown(WindowHandle window, int32_t number) { return controlRect(window, number).width > 0; }
 inline void click(WindowHandle w, int32_t x, int32_t y) { mouse(w, x, y, true), mouse(w, x, y, false); }
 
 // Opens a window and waits until it is on screen (unless asked hidden).
@@ -60,9 +57,7 @@ inline WindowHandle openShown(int32_t number, int32_t x, int32_t y, int32_t widt
 
 // Values under the tests' own key of the current user's store.
 inline const std::string storeKey = "Software\\Plaidwick Tests\\Store";
-inline std::string readValue(const std::string& name) {
-    return readSettingText(SettingsRoot::currentUser, storeKey, name);
-}
+inline std::string readValue(const std::string& v) { return readSettingText(SettingsRoot::currentUser, storeKey, v); }
 inline int writeValue(const std::string& name, const std::string& text) {
     return writeSettingText(SettingsRoot::currentUser, storeKey, name, text);
 }

@@ -12,53 +12,44 @@
 #include "platform/help_services.h"
 #include "probe.h"
 
-struct Help : ::testing::Test {
-    void SetUp() override { g_mkdir_with_parents((bin = probe::freshStore() + "/bin").c_str(), 0700); }
-    void TearDown() override { closeHelp(), g_setenv("PATH", path.c_str(), TRUE), initHelpViewer(); }
+// No viewer on PATH, or a classic help file: no process is started. The help
+// file reaches the viewer as one argument in the viewer's own form, never
+// through a shell. closeHelp ends and reaps every viewer it started: those
+// still running, one ignoring SIGTERM, and the last, closed by the user.
+TEST(Help, OnlyAViewerStartsWithTheFileAsOneArgumentAndCloseHelpEndsEveryViewer) {
+    const std::string path = g_getenv("PATH"), bin = probe::freshStore() + "/bin";
+    g_mkdir_with_parents(bin.c_str(), 0700);
     // The only viewer on PATH (none when `on` is false): it runs `lead`,
     // writes its arguments down, then runs `tail`.
-    void useViewer(const std::string& name, const std::string& lead, const std::string& tail, bool on = true) {
+    auto useViewer = [&](const std::string& name, const std::string& lead, const std::string& tail, bool on = true) {
         remove((bin + "/xchm").c_str()), remove((bin + "/kchmviewer").c_str()), remove((bin + "/argv").c_str());
         const std::string script = "#!/bin/sh\n" + lead + "\nprintf '%s\\n' \"$@\" >" + bin + "/argv\n" + tail + "\n";
         g_file_set_contents((bin + "/" + name).c_str(), script.c_str(), -1, nullptr);
         chmod((bin + "/" + name).c_str(), 0700), g_setenv("PATH", on ? bin.c_str() : "", TRUE), initHelpViewer();
-    }
-    std::string recorded() const {
-        std::string arguments;
-        probe::pumpUntil([&] { return !(arguments = probe::fileText(bin + "/argv")).empty(); });
-        return arguments;
-    }
-    std::string bin, path = g_getenv("PATH");
-};
-
-// No viewer on PATH, or a classic help file: no process is started.
-TEST_F(Help, NothingStartsWithoutAViewerOrForClassicHelp) {
+    };
     useViewer("xchm", "", "exit 0", false);
     EXPECT_TRUE(helpLibrary() == HelpLibrary::none && openHelp("/srv/help/a.chm", "Support.htm") == 0);
     useViewer("xchm", "", "exit 0");
     EXPECT_EQ(openHelp("/srv/help/PLAIDWICK.HLP", "Support"), 0);
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a viewer was started";
-}
 
-// The help file reaches the viewer as one argument in the viewer's own form,
-// never through a shell. closeHelp ends and reaps every viewer it started:
-// those still running, one ignoring SIGTERM, and the last, already ended.
-TEST_F(Help, TheViewerGetsTheHelpFileAsOneArgumentAndCloseHelpEndsEveryViewer) {
     const std::string pwned = bin + "/pwned", hostile = bin + "/my 'help' $(touch " + pwned + ") `touch " + pwned + "`";
-    const std::string sleep = "exec /bin/sleep 60";
-    const struct { const char* viewer; std::string lead, tail, file, topic, argument; } cases[] = {
-        {"xchm", "", sleep, hostile, "Support.htm", "file:" + hostile + "#xchm:/Support.htm"},
-        {"xchm", "trap '' TERM", sleep, "/srv/100% help/a.chm", "Support.htm",
+    const struct { const char *viewer, *lead, *tail; std::string file, topic, argument; } cases[] = {
+        {"xchm", "", "exec /bin/sleep 60", hostile, "Support.htm", "file:" + hostile + "#xchm:/Support.htm"},
+        {"xchm", "trap '' TERM", "exec /bin/sleep 60", "/srv/100% help/a.chm", "Support.htm",
          "file:/srv/100%25 help/a.chm#xchm:/Support.htm"},
-        {"xchm", "", sleep, "/srv/help/a.chm", "", "file:/srv/help/a.chm#xchm:/"},
+        {"xchm", "", "exec /bin/sleep 60", "/srv/help/a.chm", "", "file:/srv/help/a.chm#xchm:/"},
         {"kchmviewer", "", "exit 0", "/srv/my help/a.chm", "Support.htm", "/srv/my help/a.chm"}};
     std::vector<pid_t> viewers;
     for (const auto& c : cases) {
         useViewer(c.viewer, c.lead, c.tail);
         viewers.push_back(pid_t(openHelp(c.file, c.topic)));
-        EXPECT_EQ(recorded(), c.argument + "\n");
+        EXPECT_TRUE(probe::pumpUntil([&] { return probe::fileText(bin + "/argv") == c.argument + "\n"; }))
+            << probe::fileText(bin + "/argv");
     }
     EXPECT_FALSE(g_file_test(pwned.c_str(), G_FILE_TEST_EXISTS)) << "part of the path ran as a command";
     closeHelp();
     for (pid_t pid : viewers) EXPECT_TRUE(pid > 0 && kill(pid, 0) != 0) << pid << ": still running or unreaped";
+    g_setenv("PATH", path.c_str(), TRUE);
+    initHelpViewer();
 }

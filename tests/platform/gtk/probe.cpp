@@ -9,39 +9,37 @@
 
 static void xdotool(const std::string& what) { EXPECT_EQ(std::system(("xdotool " + what).c_str()), 0) << what; }
 
-// Every control's "destroy" handler has the control's number for its data.
-static GtkWidget* findControl(gpointer w, int32_t number) {
-    const auto match = GSignalMatchType(G_SIGNAL_MATCH_ID | G_SIGNAL_MATCH_DATA);
-    const guint destroy = g_signal_lookup("destroy", GTK_TYPE_WIDGET);
-    if (g_signal_handler_find(w, match, destroy, 0, nullptr, nullptr, GINT_TO_POINTER(number))) return GTK_WIDGET(w);
-    GList* children = GTK_IS_CONTAINER(w) ? gtk_container_get_children(GTK_CONTAINER(w)) : nullptr;
+// The backend connects each control's signals with the control's number for
+// their data (and no other handler in a window has a small number for its data).
+static GtkWidget* findControl(gpointer w, int32_t n) {
+    if (g_signal_handler_find(w, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, GINT_TO_POINTER(n))) return GTK_WIDGET(w);
+    g_autoptr(GList) children = GTK_IS_CONTAINER(w) ? gtk_container_get_children(GTK_CONTAINER(w)) : nullptr;
     GtkWidget* found = nullptr;
-    for (GList* c = children; c && !found; c = c->next) found = findControl(c->data, number);
-    return g_list_free(children), found;
+    for (GList* c = children; c && !found; c = c->next) found = findControl(c->data, n);
+    return found;
 }
 
 bool probe::pumpUntil(const std::function<bool()>& done, int ms) {
-    for (const gint64 end = g_get_monotonic_time() + ms * 1000; !done(); g_usleep(2000)) {
-        if (g_get_monotonic_time() > end) return false;
-        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
-    }
-    return true;
+    const gint64 end = g_get_monotonic_time() + ms * 1000;
+    while (!done() && g_get_monotonic_time() < end)
+        for (g_usleep(2000); gtk_events_pending();) gtk_main_iteration_do(FALSE);
+    return done();
 }
 
 // waitEvent blocks until an event: a watchdog ends the wait with a close
 // request to a hidden window made for it.
+static gboolean watchdog(gpointer late) {
+    *static_cast<bool*>(late) = true;
+    gtk_window_close(GTK_WINDOW(openTopWindow(99, 0, 0, 1, 1, styleHiddenBit, "")));
+    return G_SOURCE_REMOVE;
+}
+
 bool probe::awaitEvent(int32_t code, int32_t control, const std::function<bool()>& also, int ms) {
-    static bool late;
-    late = false;
-    const guint watchdog = g_timeout_add(ms, [](gpointer) {
-        late = true;
-        gtk_window_close(GTK_WINDOW(openTopWindow(99, 0, 0, 1, 1, styleHiddenBit, "")));
-        return G_SOURCE_REMOVE;
-    }, nullptr);
-    bool met = false;
+    bool late = false, met = false;
+    const guint timer = g_timeout_add(ms, watchdog, &late);
     for (int32_t event; !met && !late && (event = waitEvent()) != 0;)
         met = !late && event == code && (control < 0 || eventControl() == control) && (!also || also());
-    if (!late) g_source_remove(watchdog);
+    if (!late) g_source_remove(timer);
     return met;
 }
 
@@ -56,10 +54,10 @@ probe::Rect probe::client(WindowHandle window) {
 bool probe::hasCaption(WindowHandle window) { return gtk_window_get_decorated(GTK_WINDOW(window)); }
 bool probe::isVisible(WindowHandle window) { return gtk_widget_get_mapped(GTK_WIDGET(window)); }
 int probe::visibleWindows() {
-    GList* windows = gtk_window_list_toplevels();
+    g_autoptr(GList) windows = gtk_window_list_toplevels();
     int count = 0;
     for (GList* w = windows; w; w = w->next) count += gtk_widget_get_visible(GTK_WIDGET(w->data));
-    return g_list_free(windows), count;
+    return count;
 }
 void probe::activate(WindowHandle window) {
     gtk_window_present(GTK_WINDOW(window));
@@ -68,13 +66,10 @@ void probe::activate(WindowHandle window) {
 void probe::requestClose(WindowHandle window) { gtk_window_close(GTK_WINDOW(window)); }
 void probe::resize(WindowHandle w, int32_t width, int32_t height) { gtk_window_resize(GTK_WINDOW(w), width, height); }
 
-uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
-    const Rect c = client(window);
-    GdkPixbuf* pixel = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), c.x + x, c.y + y, 1, 1);
+uint32_t probe::screenPixel(int32_t x, int32_t y) {
+    g_autoptr(GdkPixbuf) pixel = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), x, y, 1, 1);
     const guchar* rgb = pixel ? gdk_pixbuf_get_pixels(pixel) : nullptr;
-    const uint32_t colour = rgb ? uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2] : 0xFFFFFFFFu;
-    if (pixel) g_object_unref(pixel);
-    return colour;
+    return rgb ? uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2] : 0xFFFFFFFFu;
 }
 
 // Controls made last are placed at the next frame.
@@ -90,8 +85,7 @@ probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
 
 int32_t probe::focusedControl(WindowHandle window) {
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
-    for (int32_t number = 1; focus && number < 100; ++number)
-        if (findControl(focus, number) == focus) return number;
+    for (int32_t number = 1; focus && number < 100; ++number) if (findControl(focus, number) == focus) return number;
     return -1;
 }
 

@@ -53,13 +53,12 @@ TEST(Resources, IconNameAndVersionAreBuiltIntoTheScreensaver) {
     EXPECT_TRUE(LoadImageA(module, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_SHARED) &&
                 std::string(name) == "Plaidwick ScreenSaver") << name;
     void* version = LockResource(LoadResource(module, FindResourceA(module, MAKEINTRESOURCEA(1), RT_VERSION)));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    wchar_t* description = nullptr;
+    void *fixed = nullptr, *description = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(version && VerQueryValueW(version, L"\\", reinterpret_cast<void**>(&fixed), &length) &&
-                VerQueryValueW(version, L"\\StringFileInfo\\040904B0\\FileDescription",
-                               reinterpret_cast<void**>(&description), &length));
-    EXPECT_TRUE(HIWORD(fixed->dwFileVersionMS) == 1 && std::wstring(description) == L"Plaidwick ScreenSaver");
+    ASSERT_TRUE(version && VerQueryValueW(version, L"\\", &fixed, &length) &&
+                VerQueryValueW(version, L"\\StringFileInfo\\040904B0\\FileDescription", &description, &length));
+    EXPECT_EQ(HIWORD(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS), 1);
+    EXPECT_EQ(std::wstring(static_cast<wchar_t*>(description)), L"Plaidwick ScreenSaver");
     FreeLibrary(module);
 }
 

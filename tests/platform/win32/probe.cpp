@@ -31,9 +31,9 @@ bool probe::awaitEvent(int32_t code, int32_t id, const std::function<bool()>& al
 
 probe::Rect probe::client(WindowHandle window) {
     RECT r{};
-    POINT corner{0, 0};
-    GetClientRect(hwnd(window), &r), ClientToScreen(hwnd(window), &corner);
-    return {corner.x, corner.y, r.right, r.bottom};
+    GetClientRect(hwnd(window), &r);
+    MapWindowPoints(hwnd(window), HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 bool probe::hasCaption(WindowHandle w) { return (GetWindowLongA(hwnd(w), GWL_STYLE) & WS_CAPTION) == WS_CAPTION; }
@@ -51,10 +51,9 @@ void probe::activate(WindowHandle window) {
 void probe::requestClose(WindowHandle window) { PostMessageA(hwnd(window), WM_SYSCOMMAND, SC_CLOSE, 0); }
 void probe::resize(WindowHandle w, int32_t cx, int32_t cy) { SetWindowPos(hwnd(w), nullptr, 0, 0, cx, cy, SWP_NOMOVE); }
 
-uint32_t probe::screenPixel(WindowHandle window, int32_t x, int32_t y) {
-    const Rect c = client(window);
+uint32_t probe::screenPixel(int32_t x, int32_t y) {
     HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, c.x + x, c.y + y);
+    const COLORREF colour = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return uint32_t(GetRValue(colour)) << 16 | uint32_t(GetGValue(colour)) << 8 | GetBValue(colour);
 }
