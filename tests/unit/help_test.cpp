@@ -20,7 +20,7 @@ TEST_F(Help, OpenRoutesByTheFileAndCloseClosesTheLastKind) {
              {html, {"a.hlp", "b.chm"}, "t", 1, {"classic a.hlp|t", "html b.chm::/t", "close html"}},
              {html, {"b.chm", "a.Hlp"}, "t", 0, {"html b.chm::/t", "classic a.Hlp|t", "close classic"}},
              {noEntry, {"a.hlp"}, "t", 0, {"classic a.hlp|t", "close classic"}},
-             {HelpLibrary::none, {"a.hlp", "b.chm"}, "t", 0, {"classic a.hlp|t"}}}) {
+             {HelpLibrary::none, {"b.chm", "a.hlp"}, "t", 0, {"classic a.hlp|t"}}}) {
         stub::reset();
         stub::backend().help = c.library;
         intptr_t result = -1;
