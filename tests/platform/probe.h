@@ -57,10 +57,9 @@ inline WindowHandle openShown(int32_t number, int32_t x, int32_t y, int32_t widt
 
 // Values under the tests' own key of the current user's store.
 inline const std::string storeKey = "Software\\Plaidwick Tests\\Store";
-inline std::string readValue(const std::string& v) { return readSettingText(SettingsRoot::currentUser, storeKey, v); }
-inline int writeValue(const std::string& name, const std::string& text) {
-    return writeSettingText(SettingsRoot::currentUser, storeKey, name, text);
-}
+constexpr SettingsRoot user = SettingsRoot::currentUser;
+inline std::string readValue(const std::string& name) { return readSettingText(user, storeKey, name); }
+inline int writeValue(const std::string& v, const std::string& t) { return writeSettingText(user, storeKey, v, t); }
 
 // A file's bytes; empty when it cannot be read.
 inline std::string fileText(const std::string& path) {

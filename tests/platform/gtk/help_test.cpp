@@ -12,10 +12,10 @@
 #include "platform/help_services.h"
 #include "probe.h"
 
-// No viewer on PATH, or a classic help file: no process is started. The help
-// file reaches the viewer as one argument in the viewer's own form, never
-// through a shell. closeHelp ends and reaps every viewer it started: those
-// still running, one ignoring SIGTERM, and the last, closed by the user.
+// No viewer on PATH: no process is started. The help file reaches the viewer
+// as one argument in the viewer's own form, never through a shell. closeHelp
+// ends and reaps every viewer it started: those still running, one ignoring
+// SIGTERM, and the last, closed by the user. A classic help file starts none.
 TEST(Help, OnlyAViewerStartsWithTheFileAsOneArgumentAndCloseHelpEndsEveryViewer) {
     const std::string path = g_getenv("PATH"), bin = probe::freshStore() + "/bin";
     g_mkdir_with_parents(bin.c_str(), 0700);
@@ -29,9 +29,6 @@ TEST(Help, OnlyAViewerStartsWithTheFileAsOneArgumentAndCloseHelpEndsEveryViewer)
     };
     useViewer("xchm", "", "exit 0", false);
     EXPECT_TRUE(helpLibrary() == HelpLibrary::none && openHelp("/srv/help/a.chm", "Support.htm") == 0);
-    useViewer("xchm", "", "exit 0");
-    EXPECT_EQ(openHelp("/srv/help/PLAIDWICK.HLP", "Support"), 0);
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a viewer was started";
 
     const std::string pwned = bin + "/pwned", hostile = bin + "/my 'help' $(touch " + pwned + ") `touch " + pwned + "`";
     const struct { const char *viewer, *lead, *tail; std::string file, topic, argument; } cases[] = {
@@ -40,16 +37,15 @@ TEST(Help, OnlyAViewerStartsWithTheFileAsOneArgumentAndCloseHelpEndsEveryViewer)
          "file:/srv/100%25 help/a.chm#xchm:/Support.htm"},
         {"xchm", "", "exec /bin/sleep 60", "/srv/help/a.chm", "", "file:/srv/help/a.chm#xchm:/"},
         {"kchmviewer", "", "exit 0", "/srv/my help/a.chm", "Support.htm", "/srv/my help/a.chm"}};
-    std::vector<pid_t> viewers;
     for (const auto& c : cases) {
         useViewer(c.viewer, c.lead, c.tail);
-        viewers.push_back(pid_t(openHelp(c.file, c.topic)));
+        EXPECT_GT(openHelp(c.file, c.topic), 0);
         EXPECT_TRUE(probe::pumpUntil([&] { return probe::fileText(bin + "/argv") == c.argument + "\n"; }))
             << probe::fileText(bin + "/argv");
     }
     EXPECT_FALSE(g_file_test(pwned.c_str(), G_FILE_TEST_EXISTS)) << "part of the path ran as a command";
     closeHelp();
-    for (pid_t pid : viewers) EXPECT_TRUE(pid > 0 && kill(pid, 0) != 0) << pid << ": still running or unreaped";
+    EXPECT_EQ(openHelp("/srv/help/PLAIDWICK.HLP", "Support"), 0);
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a viewer still running or unreaped, or one started for .hlp";
     g_setenv("PATH", path.c_str(), TRUE);
-    initHelpViewer();
 }

@@ -10,8 +10,7 @@
 
 #include "probe.h"
 
-using probe::readValue;
-using probe::writeValue;
+using namespace probe;
 
 struct KeyFile : ::testing::Test {
     void SetUp() override { folder = probe::freshStore() + "/config/plaidwick", file = folder + "/settings.ini"; }
@@ -21,16 +20,6 @@ struct KeyFile : ::testing::Test {
     }
     std::string folder, file;
 };
-
-TEST_F(KeyFile, AHandEditedFileIsReadAndKeepsItsOtherContent) {
-    put("# notes\n[" + probe::storeKey + "]\n  Tartan Zoom =   7  \r\nTartan Delay=\\s12x\n[Other]\nTartan Order=5\n");
-    EXPECT_EQ(readValue("Tartan Order"), "Error Reading Key") << "a value of another group";
-    EXPECT_EQ(writeValue("Tartan Order", "0"), 2);
-    for (const char* kept : {"# notes\n", "[Other]\nTartan Order=5\n", "\nTartan Order=0\n"})
-        EXPECT_NE(probe::fileText(file).find(kept), std::string::npos) << probe::fileText(file);
-    for (const auto& [name, text] : {std::pair("Tartan Zoom", "7"), {"Tartan Delay", " 12x"}, {"Tartan Order", "0"}})
-        EXPECT_EQ(readValue(name), text);
-}
 
 // Two writers in their own processes, each rewriting a value that a reader
 // keeps reading: the reader sees the old or the new file, never half of one,
@@ -56,9 +45,11 @@ TEST_F(KeyFile, ConcurrentWritersKeepEveryValueAndReadersSeeWholeFiles) {
 
 // A file that cannot be opened (a link to itself), or a file in place of the
 // folder, reads as a missing key, fails a write and is left as it was; a
-// damaged file is moved aside by the next write; in a read-only folder the
-// stored values stay.
-TEST_F(KeyFile, FilesThatCannotBeUsedAreLeftAloneOrMovedAside) {
+// damaged file is moved aside by the next write; a hand-edited one is read
+// (spaces round '=', escapes, CRLF; not another group's values) and keeps its
+// comments and other groups; written bytes keep the file UTF-8; in a
+// read-only folder the stored values stay.
+TEST_F(KeyFile, UnusableFilesAreLeftAloneDamagedOnesMovedAsideAndHandEditsKept) {
     auto leftAlone = [&] {
         return readValue("Tartan Zoom") == "Error Opening Key" && writeValue("Tartan Zoom", "4") == 0 &&
                !g_file_test((file + ".bad").c_str(), G_FILE_TEST_EXISTS);
@@ -72,6 +63,13 @@ TEST_F(KeyFile, FilesThatCannotBeUsedAreLeftAloneOrMovedAside) {
     const std::string damaged = "[" + probe::storeKey + "]\nTartan Zoom=5\n\xff\xfe\n";
     EXPECT_TRUE(put(damaged) && readValue("Tartan Zoom") == "Error Opening Key" && writeValue("Tartan Zoom", "3") == 2);
     EXPECT_TRUE(probe::fileText(file + ".bad") == damaged && readValue("Tartan Zoom") == "3");
+    put("# notes\n[" + probe::storeKey + "]\n  Tartan Zoom =   7  \r\nTartan Delay=\\s12x\n[Other]\nTartan Order=5\n");
+    EXPECT_EQ(readValue("Tartan Order"), "Error Reading Key") << "a value of another group";
+    EXPECT_EQ(writeValue("Tartan Order", "0"), 2);
+    for (const char* kept : {"# notes\n", "[Other]\nTartan Order=5\n", "\nTartan Order=0\n"})
+        EXPECT_NE(probe::fileText(file).find(kept), std::string::npos) << probe::fileText(file);
+    for (const auto& [name, text] : {std::pair("Tartan Zoom", "7"), {"Tartan Delay", " 12x"}, {"Tartan Order", "0"}})
+        EXPECT_EQ(readValue(name), text);
     EXPECT_TRUE(writeValue("Tartan Info", "\xe9") == 2 && g_utf8_validate(probe::fileText(file).c_str(), -1, nullptr));
     // The immutable attribute binds root too.
     auto chattr = [&](const std::string& flag) {
@@ -79,7 +77,7 @@ TEST_F(KeyFile, FilesThatCannotBeUsedAreLeftAloneOrMovedAside) {
     };
     if (!chattr("+i") && (chmod(folder.c_str(), 0500) || !access(folder.c_str(), W_OK))) GTEST_SKIP();
     EXPECT_EQ(writeValue("Tartan Zoom", "4"), 1) << "a read-only folder: the key exists, the value is not written";
-    EXPECT_TRUE(readValue("Tartan Zoom") == "3" && writeValue("Tartan Delay", "4") == 1 &&
-                readValue("Tartan Delay") == "Error Reading Key");
+    EXPECT_TRUE(readValue("Tartan Zoom") == "7" && writeValue("Tartan Speed", "4") == 1 &&
+                readValue("Tartan Speed") == "Error Reading Key");
     chattr("-i");
 }
