@@ -48,9 +48,8 @@ static bool onScreen(WindowHandle window, probe::Rect area, uint32_t (*colour)(i
 // A popup has no caption and covers the area asked for, the hidden bit is
 // inverted; a surface starts black at the client size and shows on screen
 // once presented; reopening a number replaces its window; all close at the
-// end. A picture control shows its image, and another when told. Then the
-// centring flags.
-TEST(Windows, FlagsGiveCaptionVisibilityClientSizeAndPlaceAndSurfacesAndPicturesShowOnScreen) {
+// end. Then the centring flags.
+TEST(Windows, FlagsGiveCaptionVisibilityClientSizeAndPlaceAndSurfacesShowOnScreen) {
     const struct { uint32_t flags; bool visible, caption; } cases[] = {
         {stylePopup, true, false}, {styleHiddenBit, false, true}, {0, true, true}, {dialogFlags, true, true}};
     for (const auto& c : cases) {
@@ -64,13 +63,6 @@ TEST(Windows, FlagsGiveCaptionVisibilityClientSizeAndPlaceAndSurfacesAndPictures
         presentWindow(w);
         EXPECT_TRUE(!c.visible || onScreen(w, {0, 0, 200, 100}, pattern)) << c.flags;
     }
-    makeImage(3, 30, 20), fill(imagePixels(3), pattern);
-    makeImage(4, 30, 20), fill(imagePixels(4), inverse);
-    beginControlList(currentWindow());
-    addPicture(30, 20, 20, 30, 20, imageHandle(3), 0);
-    EXPECT_TRUE(onScreen(currentWindow(), {20, 20, 30, 20}, pattern)) << "a picture control";
-    setControlState(30, 4);
-    EXPECT_TRUE(onScreen(currentWindow(), {20, 20, 30, 20}, inverse)) << "another image";
     probe::openShown(45, 0, 0, 50, 50, stylePopup);  // beyond the first table
     EXPECT_TRUE(probe::pumpUntil([] { return probe::visibleWindows() == 2; }));
     closeAllWindows();
@@ -93,7 +85,8 @@ TEST(Windows, FlagsGiveCaptionVisibilityClientSizeAndPlaceAndSurfacesAndPictures
 }
 
 // A captioned window with three buttons, a panel (page 0: check box 5 and
-// slider 6; page 1: button 13 and vertical slider 7), a last button.
+// slider 6; page 1: button 13 and vertical slider 7), a last button and a
+// picture.
 struct Dialog : ::testing::Test {
     void SetUp() override {
         beginControlList(window = probe::openShown(0, 100, 100, 420, 300, dialogFlags));
@@ -108,20 +101,22 @@ struct Dialog : ::testing::Test {
         addSlider(7, 350, 10, 20, 150, -5, 20000, sliderVertical);
         endTabPanel();
         addButton(20, 10, 265, 40, 30, "Last");
+        makeImage(3, 30, 20), fill(imagePixels(3), pattern);
+        makeImage(4, 30, 20), fill(imagePixels(4), inverse);
+        addPicture(30, 388, 268, 30, 20, imageHandle(3), 0);
     }
     void TearDown() override { closeAllWindows(); }
     bool pageShown(int page) {
-        return probe::pumpUntil([&] {
-            return getControlState(4) == page && (probe::controlRect(window, 5).width > 0) == !page &&
-                   (probe::controlRect(window, 13).width > 0) == !!page;
-        });
+        const auto shown = [&](int32_t number) { return probe::controlRect(window, number).width > 0; };
+        return probe::pumpUntil([&] { return getControlState(4) == page && shown(5) == !page && shown(13) == !!page; });
     }
     WindowHandle window = nullptr;
 };
 
 // States keep to the range (itself held to 0 ... 10000), both ways for a
-// vertical slider; a check box reads 0 or 1; unknown controls read 0. A real
-// drag of a slider is an event at every move, and the state follows the thumb.
+// vertical slider; a check box reads 0 or 1; unknown controls read 0; a
+// picture shows its image, and the one its state names. A real drag of a
+// slider is an event at every move, and the state follows the thumb.
 TEST_F(Dialog, StatesKeepToTheirRangeAndADragReportsEveryStep) {
     EXPECT_TRUE(getControlState(6) == 1 && getControlState(5) == 0 && !beginControlList(nullptr));
     const struct { int32_t id, set, expected; } states[] = {{6, 75, 60}, {6, 7, 7}, {6, -3, 1}, {7, 3, 3},
@@ -130,6 +125,9 @@ TEST_F(Dialog, StatesKeepToTheirRangeAndADragReportsEveryStep) {
         setControlState(s.id, s.set);
         EXPECT_EQ(getControlState(s.id), s.expected) << s.id << " set to " << s.set;
     }
+    EXPECT_TRUE(onScreen(window, {388, 268, 30, 20}, pattern)) << "a picture control";
+    setControlState(30, 4);
+    EXPECT_TRUE(onScreen(window, {388, 268, 30, 20}, inverse)) << "another image";
     const probe::Rect r = probe::controlRect(window, 6);
     int32_t x = r.x + 9, moves = 0;
     for (probe::mouse(window, x, r.y + 10, true); getControlState(6) < 60 && x < r.x + r.width + 40; ++moves) {

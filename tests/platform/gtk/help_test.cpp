@@ -2,11 +2,9 @@
 // writes down the arguments it was given, one a line.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <glib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <vector>
 
 #include "config/help.h"
 #include "platform/help_services.h"
@@ -17,12 +15,11 @@
 // ends and reaps every viewer it started: those still running, one ignoring
 // SIGTERM, and the last, closed by the user. A classic help file starts none.
 TEST(Help, OnlyAViewerStartsWithTheFileAsOneArgumentAndCloseHelpEndsEveryViewer) {
-    const std::string path = g_getenv("PATH"), bin = probe::freshStore() + "/bin";
-    g_mkdir_with_parents(bin.c_str(), 0700);
-    // The only viewer on PATH (none when `on` is false): it runs `lead`,
-    // writes its arguments down, then runs `tail`.
+    std::string path = g_getenv("PATH"), bin;
+    // The only viewer on PATH (none when `on` is false), in a folder of its
+    // own: it runs `lead`, writes its arguments down, then runs `tail`.
     auto useViewer = [&](const std::string& name, const std::string& lead, const std::string& tail, bool on = true) {
-        remove((bin + "/xchm").c_str()), remove((bin + "/kchmviewer").c_str()), remove((bin + "/argv").c_str());
+        g_mkdir_with_parents((bin = probe::freshStore() + "/bin").c_str(), 0700);
         const std::string script = "#!/bin/sh\n" + lead + "\nprintf '%s\\n' \"$@\" >" + bin + "/argv\n" + tail + "\n";
         g_file_set_contents((bin + "/" + name).c_str(), script.c_str(), -1, nullptr);
         chmod((bin + "/" + name).c_str(), 0700), g_setenv("PATH", on ? bin.c_str() : "", TRUE), initHelpViewer();
