@@ -83,6 +83,28 @@ void scalePartlyHeld(const PixelView& from, const PixelView& to, int32_t oldWidt
     }
 }
 
+// A reduction (in either direction): each pixel is the average colour of the
+// block of source pixels it covers, the block at least one pixel each way.
+void reducePixels(const PixelView& from, const PixelView& to, int32_t width, int32_t height) {
+    for (int32_t y = 0; y < to.height; ++y) {
+        const int64_t top = int64_t{y} * from.height / height;
+        const int64_t bottom = std::max(top + 1, (int64_t{y} + 1) * from.height / height);
+        for (int32_t x = 0; x < to.width; ++x) {
+            const int64_t left = int64_t{x} * from.width / width;
+            const int64_t right = std::max(left + 1, (int64_t{x} + 1) * from.width / width);
+            uint64_t red = 0, green = 0, blue = 0;
+            for (int64_t sy = top; sy < bottom; ++sy)
+                for (int64_t sx = left; sx < right; ++sx) {
+                    const uint32_t p = from.row(static_cast<int32_t>(sy))[sx];
+                    red += (p >> 16) & 0xFF, green += (p >> 8) & 0xFF, blue += p & 0xFF;
+                }
+            const uint64_t n = static_cast<uint64_t>((bottom - top) * (right - left));
+            to.row(y)[x] = blackPixel | static_cast<uint32_t>((red + n / 2) / n) << 16 |
+                           static_cast<uint32_t>((green + n / 2) / n) << 8 | static_cast<uint32_t>((blue + n / 2) / n);
+        }
+    }
+}
+
 }  // namespace
 
 Image* imageOfHandle(const void* handle) {
@@ -140,7 +162,8 @@ ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
         release(*image);
         return nullptr;
     }
-    if (image->storedWidth == image->width && image->storedHeight == image->height) {
+    const bool whole = image->storedWidth == image->width && image->storedHeight == image->height;
+    if (whole && width >= image->width && height >= image->height) {
         // The whole picture is held: it becomes what the enlargement is made from.
         image->sourceWidth = image->width;
         image->sourceHeight = image->height;
@@ -150,8 +173,11 @@ ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height) {
             release(*image);
             return nullptr;
         }
-        scalePartlyHeld(storedView(*image), PixelView{image->spare.data(), storedWidth, storedHeight, storedWidth},
-                        image->width, image->height, width, height);
+        const PixelView made{image->spare.data(), storedWidth, storedHeight, storedWidth};
+        if (whole)
+            reducePixels(storedView(*image), made, width, height);
+        else
+            scalePartlyHeld(storedView(*image), made, image->width, image->height, width, height);
         image->pixels.swap(image->spare);
     }
     image->width = width;

@@ -48,11 +48,17 @@ TEST_F(Picture, EnlargementsKeepTheirPartInTheClipAndCopyClippedAtEveryEdgePendi
     }
 }
 
-TEST_F(Picture, ScalingAnEnlargementAgainStartsFromTheEnlargedPicture) {
-    makePicture(3, 1, {0xFF000001u, 0xFF000002u, 0xFF000003u});
-    scaleImage(0, 2, 1);
+// Scaling again starts from the enlarged picture (a a b, not a b); a
+// reduction gives each pixel the average of the block it covers.
+TEST_F(Picture, ScalingAgainStartsFromTheEnlargedPictureAndReductionsAverage) {
+    makePicture(2, 1, {0xFF102030u, 0xFF305070u});
     scaleImage(0, 3, 1);
-    EXPECT_EQ(pixelsOf(imagePixels(0)), (Pixels{0xFF000001u, 0xFF000001u, 0xFF000002u}));
+    scaleImage(0, 2, 1);
+    EXPECT_EQ(pixelsOf(imagePixels(0)), (Pixels{0xFF102030u, 0xFF203850u}));
+    makePicture(4, 2, {0xFF000000u, 0xFF000004u, 0xFF0000FFu, 0xFF0000FFu,
+                       0xFF000008u, 0xFF00000Cu, 0xFF000001u, 0xFF0000FFu});
+    scaleImage(0, 2, 1);
+    EXPECT_EQ(pixelsOf(imagePixels(0)), (Pixels{0xFF000006u, 0xFF0000C0u}));
 }
 
 // `file` with `value` written at `at` in `bytes` bytes, lowest first.
