@@ -65,3 +65,6 @@ make_tile() {
 
 # What the show stores as its folder: the program's own.
 expected_install_path() { echo "$(cd "$(dirname "$program")" && pwd -P)/"; }
+
+# Asks the dialog's window to close, as a window manager's close box does.
+request_close() { "$E2E_CLOSE_REQUEST" "$1"; }

@@ -76,3 +76,11 @@ make_tile() {
 expected_install_path() {
   echo "$(wine_run winepath -w "$(dirname "$(readlink -f "$program")")" 2>/dev/null | tr -d '\r')\\"
 }
+
+# Asks the dialog's window to close: its close box (Wine draws the frame, at
+# the window's top right, above the client area open_dialog found), then Alt+F4.
+request_close() {
+  xdotool mousemove $((X + WIDTH - border - 12)) $((Y + border + 9)) click 1
+  sleep 0.3
+  xdotool key alt+F4
+}
