@@ -12,10 +12,12 @@ constexpr size_t fileHeaderSize = 14;
 constexpr uint32_t infoHeaderSize = 40;
 constexpr int32_t largestSide = 32767;
 
-uint32_t read16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
+uint32_t read16(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0] | (p[1] << 8));
+}
 uint32_t read32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 struct BmpLayout {
@@ -25,23 +27,25 @@ struct BmpLayout {
     uint32_t bitCount = 0;
     uint64_t rowBytes = 0;
     uint64_t pixelOffset = 0;
-    std::vector<uint32_t> colours;  // as pixel words
+    std::vector<uint32_t> colours; // as pixel words
 };
 
 // Reads and checks the headers. The planes field is not looked at: a file
 // image has one plane whatever it says. A colour count above what the bits
 // can index counts as the full table.
 bool readLayout(const uint8_t* data, size_t size, BmpLayout& bmp) {
-    if (!data || size < fileHeaderSize + infoHeaderSize || data[0] != 'B' || data[1] != 'M') return false;
+    if (!data || size < fileHeaderSize + infoHeaderSize || data[0] != 'B' || data[1] != 'M')
+        return false;
     const uint64_t headerSize = read32(data + 14);
     if (headerSize < infoHeaderSize || fileHeaderSize + headerSize > size) return false;
     const int32_t width = static_cast<int32_t>(read32(data + 18));
     const int32_t height = static_cast<int32_t>(read32(data + 22));
     bmp.bitCount = read16(data + 28);
-    if (read32(data + 30) != 0) return false;  // compressed
+    if (read32(data + 30) != 0) return false; // compressed
     const uint32_t bits = bmp.bitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
-    if (width <= 0 || width > largestSide || height == 0 || height < -largestSide || height > largestSide)
+    if (width <= 0 || width > largestSide || height == 0 || height < -largestSide ||
+        height > largestSide)
         return false;
     bmp.width = width;
     bmp.topDown = height < 0;
@@ -55,7 +59,8 @@ bool readLayout(const uint8_t* data, size_t size, BmpLayout& bmp) {
         if (tableEnd + entries * 4 > size) return false;
         for (uint64_t i = 0; i < entries; ++i) {
             const uint8_t* entry = data + tableEnd + i * 4;
-            bmp.colours.push_back(blackPixel | (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0]);
+            bmp.colours.push_back(blackPixel | (uint32_t{entry[2]} << 16) |
+                                  (uint32_t{entry[1]} << 8) | entry[0]);
         }
         tableEnd += entries * 4;
     }
@@ -76,7 +81,7 @@ uint32_t pixelAt(const BmpLayout& bmp, const uint8_t* row, int32_t x) {
     return index < bmp.colours.size() ? bmp.colours[index] : blackPixel;
 }
 
-}  // namespace
+} // namespace
 
 ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) {
     BmpLayout bmp;
@@ -88,7 +93,8 @@ ImageHandle loadImageFromMemory(int32_t slot, const uint8_t* data, size_t size) 
         const int32_t fileRow = bmp.topDown ? y : bmp.height - 1 - y;
         const uint8_t* row = data + bmp.pixelOffset + static_cast<uint64_t>(fileRow) * bmp.rowBytes;
         uint32_t* out = view.row(y);
-        for (int32_t x = 0; x < bmp.width; ++x) out[x] = pixelAt(bmp, row, x);
+        for (int32_t x = 0; x < bmp.width; ++x)
+            out[x] = pixelAt(bmp, row, x);
     }
     return handle;
 }

@@ -19,12 +19,14 @@ struct DrawingState {
 };
 
 DrawingState drawing;
-int32_t drawColour = 0;  // kept from one drawing to the next
+int32_t drawColour = 0; // kept from one drawing to the next
 
-}  // namespace
+} // namespace
 
 void endDrawingOn(const Image& image) {
-    if (drawing.open && drawing.target.kind == DrawingKind::image && drawing.target.handle == &image) endDrawing();
+    if (drawing.open && drawing.target.kind == DrawingKind::image &&
+        drawing.target.handle == &image)
+        endDrawing();
 }
 
 void initDrawing() {
@@ -38,7 +40,9 @@ DrawingTarget imageTarget() {
     return DrawingTarget{DrawingKind::image, image};
 }
 
-DrawingTarget windowTarget() { return DrawingTarget{DrawingKind::window, currentWindow()}; }
+DrawingTarget windowTarget() {
+    return DrawingTarget{DrawingKind::window, currentWindow()};
+}
 
 intptr_t beginDrawing(const DrawingTarget& target) {
     endDrawing();
@@ -46,7 +50,8 @@ intptr_t beginDrawing(const DrawingTarget& target) {
     if (target.kind == DrawingKind::window) {
         pixels = windowSurface(target.handle);
     } else if (target.kind == DrawingKind::image) {
-        if (Image* image = imageOfHandle(target.handle); image && settle(*image)) pixels = storedView(*image);
+        if (Image* image = imageOfHandle(target.handle); image && settle(*image))
+            pixels = storedView(*image);
     }
     if (!pixels.pixels) return 0;
     drawing = DrawingState{};
@@ -63,7 +68,9 @@ void endDrawing() {
     if (target.kind == DrawingKind::window) presentWindow(target.handle);
 }
 
-PixelView drawingPixels() { return drawing.open ? drawing.pixels : PixelView{}; }
+PixelView drawingPixels() {
+    return drawing.open ? drawing.pixels : PixelView{};
+}
 
 void setPixel(int32_t x, int32_t y, int32_t colour) {
     const PixelView& p = drawing.pixels;
@@ -80,7 +87,7 @@ Image* sourceImage(ImageHandle handle) {
     return drawing.open && image && image != drawing.target.handle ? image : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void blitImage(ImageHandle handle, int32_t x, int32_t y) {
     Image* image = sourceImage(handle);
@@ -96,20 +103,22 @@ void blitImage(ImageHandle handle, int32_t x, int32_t y) {
     const int64_t right = std::min<int64_t>(int64_t{x} + image->storedWidth, target.width);
     const int64_t bottom = std::min<int64_t>(int64_t{y} + image->storedHeight, target.height);
     if (left >= right || top >= bottom) return;
-    const PixelView part{target.row(static_cast<int32_t>(top)) + left, static_cast<int32_t>(right - left),
-                         static_cast<int32_t>(bottom - top), target.stride};
-    scalePixels(sourceView(*image), part, image->width, image->height, static_cast<int32_t>(x - left),
-                static_cast<int32_t>(y - top));
+    const PixelView part{target.row(static_cast<int32_t>(top)) + left,
+                         static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top),
+                         target.stride};
+    scalePixels(sourceView(*image), part, image->width, image->height,
+                static_cast<int32_t>(x - left), static_cast<int32_t>(y - top));
 }
 
 void tileImage(ImageHandle handle) {
     Image* image = sourceImage(handle);
     if (!image) return;
     if (image->pending) {
-        tilePixels(sourceView(*image), image->width, image->height, image->storedWidth, image->storedHeight,
-                   drawing.pixels);
+        tilePixels(sourceView(*image), image->width, image->height, image->storedWidth,
+                   image->storedHeight, drawing.pixels);
     } else if (image->storedWidth == image->width && image->storedHeight == image->height) {
-        tilePixels(storedView(*image), image->width, image->height, image->width, image->height, drawing.pixels);
+        tilePixels(storedView(*image), image->width, image->height, image->width, image->height,
+                   drawing.pixels);
     } else {
         // A made enlargement held only in part: its copies leave gaps.
         for (int64_t y = 0; y < drawing.pixels.height; y += image->height)

@@ -19,9 +19,9 @@ struct DrawingTarget {
 
 // Drawing flags, as setDrawingFlags takes them.
 enum DrawingFlag : int32_t {
-    transparentText = 1,  // clear: text fills its character cells first
-    invertingLines = 2,   // lines and shapes invert what they cover (no effect on text or images)
-    hollowShapes = 4,     // shapes are drawn unfilled
+    transparentText = 1, // clear: text fills its character cells first
+    invertingLines = 2,  // lines and shapes invert what they cover (no effect on text or images)
+    hollowShapes = 4,    // shapes are drawn unfilled
 };
 
 // Sets the stored draw colour to black; no drawing is open.

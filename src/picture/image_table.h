@@ -11,17 +11,17 @@
 // tile) writes into memory already in place.
 struct Image {
     bool inUse = false;
-    int32_t width = 0;  // the full size: copies of the image are placed this far apart
+    int32_t width = 0; // the full size: copies of the image are placed this far apart
     int32_t height = 0;
-    int32_t storedWidth = 0;  // the part held: the top-left corner, cut to the image clip
+    int32_t storedWidth = 0; // the part held: the top-left corner, cut to the image clip
     int32_t storedHeight = 0;
-    std::vector<uint32_t> pixels;  // storedWidth x storedHeight, rows storedWidth apart
+    std::vector<uint32_t> pixels; // storedWidth x storedHeight, rows storedWidth apart
     // An enlargement not made yet: `pixels` is then the whole picture it
     // enlarges, sourceWidth x sourceHeight.
     bool pending = false;
     int32_t sourceWidth = 0;
     int32_t sourceHeight = 0;
-    std::vector<uint32_t> spare;  // memory kept for the enlargement's own pixels
+    std::vector<uint32_t> spare; // memory kept for the enlargement's own pixels
 };
 
 // The image a handle names, or null.

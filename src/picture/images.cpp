@@ -44,7 +44,7 @@ void release(Image& image) {
 bool reserve(std::vector<uint32_t>& memory, size_t count) {
     if (memory.size() >= count) return true;
     try {
-        std::vector<uint32_t>().swap(memory);  // the old contents need not be copied over
+        std::vector<uint32_t>().swap(memory); // the old contents need not be copied over
         memory.resize(count);
     } catch (const std::bad_alloc&) {
         return false;
@@ -52,7 +52,9 @@ bool reserve(std::vector<uint32_t>& memory, size_t count) {
     return true;
 }
 
-size_t area(int32_t width, int32_t height) { return static_cast<size_t>(width) * static_cast<size_t>(height); }
+size_t area(int32_t width, int32_t height) {
+    return static_cast<size_t>(width) * static_cast<size_t>(height);
+}
 
 ImageHandle make(int32_t slot, int32_t width, int32_t height, bool black) {
     if (slot < 0) return nullptr;
@@ -70,8 +72,8 @@ ImageHandle make(int32_t slot, int32_t width, int32_t height, bool black) {
 
 // Enlarges a picture of which only the top-left part is held: pixels whose
 // source was never held stay black.
-void scalePartlyHeld(const PixelView& from, const PixelView& to, int32_t oldWidth, int32_t oldHeight,
-                     int32_t width, int32_t height) {
+void scalePartlyHeld(const PixelView& from, const PixelView& to, int32_t oldWidth,
+                     int32_t oldHeight, int32_t width, int32_t height) {
     fillPixels(to, blackPixel);
     for (int32_t y = 0; y < to.height; ++y) {
         const int64_t sy = int64_t{y} * oldHeight / height;
@@ -100,12 +102,13 @@ void reducePixels(const PixelView& from, const PixelView& to, int32_t width, int
                 }
             const uint64_t n = static_cast<uint64_t>((bottom - top) * (right - left));
             to.row(y)[x] = blackPixel | static_cast<uint32_t>((red + n / 2) / n) << 16 |
-                           static_cast<uint32_t>((green + n / 2) / n) << 8 | static_cast<uint32_t>((blue + n / 2) / n);
+                           static_cast<uint32_t>((green + n / 2) / n) << 8 |
+                           static_cast<uint32_t>((blue + n / 2) / n);
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 Image* imageOfHandle(const void* handle) {
     if (!handle) return nullptr;
@@ -114,7 +117,9 @@ Image* imageOfHandle(const void* handle) {
     return nullptr;
 }
 
-Image* currentImageOrNull() { return imageInSlot(currentSlot); }
+Image* currentImageOrNull() {
+    return imageInSlot(currentSlot);
+}
 
 PixelView storedView(Image& image) {
     return PixelView{image.pixels.data(), image.storedWidth, image.storedHeight, image.storedWidth};
@@ -130,7 +135,8 @@ bool settle(Image& image) {
         release(image);
         return false;
     }
-    const PixelView made{image.spare.data(), image.storedWidth, image.storedHeight, image.storedWidth};
+    const PixelView made{image.spare.data(), image.storedWidth, image.storedHeight,
+                         image.storedWidth};
     scalePixels(sourceView(image), made, image.width, image.height);
     image.pixels.swap(image.spare);
     image.pending = false;
@@ -143,7 +149,9 @@ void initImages() {
     currentSlot = -1;
 }
 
-ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) { return make(slot, width, height, true); }
+ImageHandle makeImage(int32_t slot, int32_t width, int32_t height) {
+    return make(slot, width, height, true);
+}
 
 ImageHandle makeImageToOverwrite(int32_t slot, int32_t width, int32_t height) {
     return make(slot, width, height, false);
@@ -203,7 +211,9 @@ PixelView pixelsOfImage(ImageHandle handle) {
     return image && settle(*image) ? storedView(*image) : PixelView{};
 }
 
-PixelView imagePixels(int32_t slot) { return pixelsOfImage(imageInSlot(slot)); }
+PixelView imagePixels(int32_t slot) {
+    return pixelsOfImage(imageInSlot(slot));
+}
 
 void freeAllImages() {
     endDrawing();

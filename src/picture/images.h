@@ -21,10 +21,10 @@ ImageHandle makeImageToOverwrite(int32_t slot, int32_t width, int32_t height);
 
 // Replaces the slot's image by a copy enlarged (each pixel replicated into
 // its block) or reduced (each pixel the average of the block it covers) to
-// width x height; 0 when the slot is empty or the copy cannot be made. The enlargement is made only when something needs its
-// pixels: a copy or a tiling draws it straight from the small picture. Only
-// its top-left part within the image clip is ever held in memory; the image
-// keeps its full size for placing copies.
+// width x height; 0 when the slot is empty or the copy cannot be made. The enlargement is made only
+// when something needs its pixels: a copy or a tiling draws it straight from the small picture.
+// Only its top-left part within the image clip is ever held in memory; the image keeps its full
+// size for placing copies.
 ImageHandle scaleImage(int32_t slot, int32_t width, int32_t height);
 
 // The largest area an enlarged image is ever shown in (the screen); 0 by 0,

@@ -17,7 +17,8 @@ struct Overlap {
 };
 
 Overlap overlapOf(const PixelView& dst, int32_t x, int32_t y, int64_t width, int64_t height) {
-    return Overlap{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0), std::min<int64_t>(x + width, dst.width),
+    return Overlap{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0),
+                   std::min<int64_t>(x + width, dst.width),
                    std::min<int64_t>(y + height, dst.height)};
 }
 
@@ -36,7 +37,8 @@ void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t c
 
 void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
     const int32_t* map = columnMap.data();
-    for (size_t i = 0; i < count; ++i) out[i] = in[map[i]];
+    for (size_t i = 0; i < count; ++i)
+        out[i] = in[map[i]];
 }
 
 // ---- the distinct rows of a source picture ----
@@ -46,7 +48,7 @@ void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
 // by comparing the rows.
 struct RowClasses {
     std::vector<int32_t> sameAs;
-    std::vector<int32_t> table;  // open addressing: source row + 1, 0 = free
+    std::vector<int32_t> table; // open addressing: source row + 1, 0 = free
     size_t mask = 0;
     const PixelView* source = nullptr;
     size_t columns = 0;
@@ -56,7 +58,8 @@ struct RowClasses {
         columns = usedColumns;
         sameAs.assign(static_cast<size_t>(src.height), -1);
         size_t size = 64;
-        while (size < 2 * static_cast<size_t>(src.height)) size *= 2;
+        while (size < 2 * static_cast<size_t>(src.height))
+            size *= 2;
         table.assign(size, 0);
         mask = size - 1;
     }
@@ -67,8 +70,10 @@ struct RowClasses {
     size_t keyOf(const uint32_t* row) const {
         uint64_t key = columns;
         const size_t first = std::min<size_t>(columns, 8);
-        for (size_t i = 0; i < first; ++i) key = (key ^ row[i]) * 0x100000001B3ull;
-        for (size_t i = 1; i <= 8; ++i) key = (key ^ row[i * (columns - 1) / 8]) * 0x100000001B3ull;
+        for (size_t i = 0; i < first; ++i)
+            key = (key ^ row[i]) * 0x100000001B3ull;
+        for (size_t i = 1; i <= 8; ++i)
+            key = (key ^ row[i * (columns - 1) / 8]) * 0x100000001B3ull;
         return static_cast<size_t>(key ^ (key >> 29));
     }
 
@@ -82,7 +87,8 @@ struct RowClasses {
                 return known = sourceRow;
             }
             const int32_t other = table[at] - 1;
-            if (std::memcmp(source->row(other), row, columns * sizeof(uint32_t)) == 0) return known = other;
+            if (std::memcmp(source->row(other), row, columns * sizeof(uint32_t)) == 0)
+                return known = other;
         }
     }
 };
@@ -96,15 +102,19 @@ struct RowClasses {
 __attribute__((target("avx2"))) void copyRowAvx2(const uint32_t* in, uint32_t* out, size_t n) {
     size_t i = 0;
     for (; i + 8 <= n; i += 8)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
-    for (; i < n; ++i) out[i] = in[i];
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
+    for (; i < n; ++i)
+        out[i] = in[i];
 }
 
 void copyRowSse2(const uint32_t* in, uint32_t* out, size_t n) {
     size_t i = 0;
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
-    for (; i < n; ++i) out[i] = in[i];
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+    for (; i < n; ++i)
+        out[i] = in[i];
 }
 
 const bool haveAvx2 = __builtin_cpu_supports("avx2");
@@ -116,7 +126,9 @@ void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
         copyRowSse2(in, out, n);
 }
 #else
-void copyRow(const uint32_t* in, uint32_t* out, size_t n) { std::memcpy(out, in, n * sizeof(uint32_t)); }
+void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
+    std::memcpy(out, in, n * sizeof(uint32_t));
+}
 #endif
 
 RowClasses rowClasses;
@@ -130,20 +142,22 @@ void tileByCopies(const PixelView& src, int32_t fullWidth, int32_t fullHeight, i
                   int32_t storedHeight, const PixelView& dst) {
     for (int64_t y = 0; y < dst.height; y += fullHeight)
         for (int64_t x = 0; x < dst.width; x += fullWidth) {
-            const Overlap o = overlapOf(dst, static_cast<int32_t>(x), static_cast<int32_t>(y), storedWidth,
-                                        storedHeight);
+            const Overlap o = overlapOf(dst, static_cast<int32_t>(x), static_cast<int32_t>(y),
+                                        storedWidth, storedHeight);
             if (o.empty()) continue;
-            const PixelView part{dst.row(static_cast<int32_t>(o.top)) + o.left, static_cast<int32_t>(o.right - o.left),
+            const PixelView part{dst.row(static_cast<int32_t>(o.top)) + o.left,
+                                 static_cast<int32_t>(o.right - o.left),
                                  static_cast<int32_t>(o.bottom - o.top), dst.stride};
             scalePixels(src, part, fullWidth, fullHeight, 0, 0);
         }
 }
 
-}  // namespace
+} // namespace
 
 void fillPixels(const PixelView& dst, uint32_t value) {
     if (!dst.pixels) return;
-    for (int32_t y = 0; y < dst.height; ++y) std::fill_n(dst.row(y), dst.width, value);
+    for (int32_t y = 0; y < dst.height; ++y)
+        std::fill_n(dst.row(y), dst.width, value);
 }
 
 void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y) {
@@ -152,13 +166,14 @@ void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y
     if (o.empty()) return;
     const size_t bytes = static_cast<size_t>(o.right - o.left) * sizeof(uint32_t);
     for (int64_t row = o.top; row < o.bottom; ++row)
-        std::memcpy(dst.row(static_cast<int32_t>(row)) + o.left, src.row(static_cast<int32_t>(row - y)) + (o.left - x),
-                    bytes);
+        std::memcpy(dst.row(static_cast<int32_t>(row)) + o.left,
+                    src.row(static_cast<int32_t>(row - y)) + (o.left - x), bytes);
 }
 
-void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight, int32_t x,
-                 int32_t y) {
-    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 || fullHeight <= 0)
+void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight,
+                 int32_t x, int32_t y) {
+    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 ||
+        fullHeight <= 0)
         return;
     const Overlap o = overlapOf(dst, x, y, fullWidth, fullHeight);
     if (o.empty()) return;
@@ -180,8 +195,9 @@ void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, 
 
 void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
                 int32_t storedHeight, const PixelView& dst) {
-    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 || fullHeight <= 0 ||
-        storedWidth <= 0 || storedHeight <= 0 || dst.width <= 0 || dst.height <= 0)
+    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 ||
+        fullHeight <= 0 || storedWidth <= 0 || storedHeight <= 0 || dst.width <= 0 ||
+        dst.height <= 0)
         return;
     // Where a copy is cut short of its full size, dst keeps what it had in
     // the gaps between copies: drawn copy by copy.
@@ -192,9 +208,10 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
     }
     const size_t width = static_cast<size_t>(dst.width);
     mapColumns(src.width, fullWidth, 0, dst.width, true);
-    const size_t usedColumns = dst.width >= fullWidth
-                                   ? static_cast<size_t>(src.width)
-                                   : static_cast<size_t>((int64_t{dst.width} - 1) * src.width / fullWidth + 1);
+    const size_t usedColumns =
+        dst.width >= fullWidth
+            ? static_cast<size_t>(src.width)
+            : static_cast<size_t>((int64_t{dst.width} - 1) * src.width / fullWidth + 1);
     rowClasses.reset(src, usedColumns);
     lastMade.assign(static_cast<size_t>(src.height), -1);
     madeRows.clear();

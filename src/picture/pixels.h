@@ -16,7 +16,8 @@ inline uint32_t pixelFromColour(int32_t colour) {
 
 // A pixel word as a 0x00BBGGRR colour.
 inline int32_t colourFromPixel(uint32_t pixel) {
-    return static_cast<int32_t>(((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) | ((pixel & 0xFFu) << 16));
+    return static_cast<int32_t>(((pixel >> 16) & 0xFFu) | (pixel & 0xFF00u) |
+                                ((pixel & 0xFFu) << 16));
 }
 
 void fillPixels(const PixelView& dst, uint32_t value);

@@ -32,5 +32,5 @@ int32_t measureText(const std::string& text);
 // `target`, clipped to the target, in a 0x00BBGGRR colour. Opaque text first
 // fills its character cells white; transparent text leaves the pixels
 // between its letters as they are.
-void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text, int32_t colour,
-              bool opaque);
+void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
+              int32_t colour, bool opaque);

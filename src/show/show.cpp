@@ -67,9 +67,11 @@ void waitForDelay() {
     }
 }
 
-DrawingTarget showWindowTarget() { return windowTarget(); }
+DrawingTarget showWindowTarget() {
+    return windowTarget();
+}
 
-}  // namespace
+} // namespace
 
 ShowState& showState() {
     static ShowState state;
@@ -124,7 +126,8 @@ void runShow() {
     cursorPosition(state.savedCursorX, state.savedCursorY);
     state.screenWidth = screenWidth();
     state.screenHeight = screenHeight();
-    state.showWindow = openTopWindow(0, 0, 0, state.screenWidth, state.screenHeight, stylePopup, "");
+    state.showWindow =
+        openTopWindow(0, 0, 0, state.screenWidth, state.screenHeight, stylePopup, "");
     if (!state.showWindow) {
         // Nothing can be shown: give the pointer back and end cleanly.
         setCursorVisible(true);

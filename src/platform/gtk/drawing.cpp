@@ -14,7 +14,8 @@ PangoFontDescription* textFont() {
     if (font) return font;
     gchar* name = nullptr;
     if (gtkbackend::displayOpen()) {
-        if (GtkSettings* settings = gtk_settings_get_default()) g_object_get(settings, "gtk-font-name", &name, nullptr);
+        if (GtkSettings* settings = gtk_settings_get_default())
+            g_object_get(settings, "gtk-font-name", &name, nullptr);
     }
     font = pango_font_description_from_string(name && *name ? name : "Sans 10");
     g_free(name);
@@ -49,24 +50,29 @@ PangoLayout* newLayout() {
 
 const TextLayout& layoutOf(const std::string& text) {
     static TextLayout last;
-    if (!last.layout) last.layout = newLayout();
-    else if (last.text == text) return last;
+    if (!last.layout)
+        last.layout = newLayout();
+    else if (last.text == text)
+        return last;
     last.text = text;
     pango_layout_set_text(last.layout, text.c_str(), static_cast<int>(text.size()));
     pango_layout_get_pixel_extents(last.layout, nullptr, &last.logical);
     return last;
 }
 
-}  // namespace
+} // namespace
 
-int32_t measureText(const std::string& text) { return text.empty() ? 0 : layoutOf(text).logical.width; }
+int32_t measureText(const std::string& text) {
+    return text.empty() ? 0 : layoutOf(text).logical.width;
+}
 
-void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text, int32_t colour, bool opaque) {
+void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
+              int32_t colour, bool opaque) {
     if (!target.pixels || text.empty()) return;
     const TextLayout& t = layoutOf(text);
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(target.pixels), CAIRO_FORMAT_RGB24,
-                                            target.width, target.height, target.stride * 4);
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(target.pixels), CAIRO_FORMAT_RGB24, target.width,
+        target.height, target.stride * 4);
     cairo_t* cr = cairo_create(surface);
     pango_cairo_update_layout(cr, t.layout);
     if (opaque) {
@@ -74,7 +80,8 @@ void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& 
         cairo_rectangle(cr, x + t.logical.x, y + t.logical.y, t.logical.width, t.logical.height);
         cairo_fill(cr);
     }
-    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0, ((colour >> 16) & 0xFF) / 255.0);
+    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                         ((colour >> 16) & 0xFF) / 255.0);
     cairo_move_to(cr, x, y);
     pango_cairo_show_layout(cr, t.layout);
     cairo_destroy(cr);

@@ -15,8 +15,6 @@ Backend& backend() {
     return state;
 }
 
-void reset() { backend() = Backend{}; }
-
 Window* window(int32_t number) {
     for (Window& w : backend().windows)
         if (w.open && w.number == number) return &w;
@@ -28,15 +26,20 @@ Control* control(int32_t number) {
     return found == backend().controls.end() ? nullptr : &found->second;
 }
 
-}  // namespace stub
+} // namespace stub
 
 using stub::backend;
 
 namespace {
 
-bool controlsOpen = false;
-int currentPage = -1;
-std::vector<int> savedPages;
+// Where new controls go: whether a control list is open, the page (-1: the
+// window), and the pages to go back to as panels end.
+struct ControlParent {
+    bool open = false;
+    int page = -1;
+    std::vector<int> saved;
+};
+ControlParent parent;
 
 stub::Window* windowOf(WindowHandle handle) {
     for (stub::Window& w : backend().windows)
@@ -46,28 +49,35 @@ stub::Window* windowOf(WindowHandle handle) {
 
 void add(int32_t number, stub::Kind kind, int32_t x, int32_t y, int32_t width, int32_t height,
          const std::string& text = "", int32_t flags = 0) {
-    if (!controlsOpen) return;
+    if (!parent.open) return;
     stub::Control c;
     c.kind = kind;
     c.x = x, c.y = y, c.width = width, c.height = height;
     c.text = text;
     c.flags = flags;
-    c.page = currentPage;
+    c.page = parent.page;
     backend().controls[number] = c;
 }
 
 void showPicture(stub::Control& c, const PixelView& pixels) {
     c.picture.clear();
-    for (int32_t y = 0; y < pixels.height; ++y) c.picture.insert(c.picture.end(), pixels.row(y), pixels.row(y) + pixels.width);
+    for (int32_t y = 0; y < pixels.height; ++y)
+        c.picture.insert(c.picture.end(), pixels.row(y), pixels.row(y) + pixels.width);
 }
 
-}  // namespace
+} // namespace
+
+void stub::reset() {
+    backend() = Backend{};
+    parent = ControlParent{};
+}
 
 // ---- process ----
 
 std::string programArgument(int index) {
     const auto& list = backend().arguments;
-    return index >= 0 && static_cast<size_t>(index) < list.size() ? list[static_cast<size_t>(index)] : "";
+    return index >= 0 && static_cast<size_t>(index) < list.size() ? list[static_cast<size_t>(index)]
+                                                                  : "";
 }
 uint32_t tickCount() {
     const uint32_t now = backend().clock;
@@ -78,15 +88,23 @@ void sleepMilliseconds(int milliseconds) {
     backend().clock += static_cast<uint32_t>(std::max(milliseconds, 0));
     if (backend().onSleep) backend().onSleep();
 }
-void exitProcess() { throw stub::ProgramEnded{}; }
+void exitProcess() {
+    throw stub::ProgramEnded{};
+}
 bool cursorPosition(int32_t& x, int32_t& y) {
     x = backend().pointerX;
     y = backend().pointerY;
     return true;
 }
-void setCursorVisible(bool visible) { backend().cursorVisible = visible; }
-int32_t screenWidth() { return backend().screenWidth; }
-int32_t screenHeight() { return backend().screenHeight; }
+void setCursorVisible(bool visible) {
+    backend().cursorVisible = visible;
+}
+int32_t screenWidth() {
+    return backend().screenWidth;
+}
+int32_t screenHeight() {
+    return backend().screenHeight;
+}
 void serviceWindowEvents() {}
 
 // ---- store ----
@@ -96,27 +114,38 @@ std::string readSettingText(SettingsRoot, const std::string&, const std::string&
     if (found == backend().store.end()) return "Error Reading Key";
     return found->second.size() >= 255 ? "Error Reading Key" : found->second;
 }
-int writeSettingText(SettingsRoot, const std::string&, const std::string& valueName, const std::string& text) {
+int writeSettingText(SettingsRoot, const std::string&, const std::string& valueName,
+                     const std::string& text) {
     backend().store[valueName] = text;
     backend().storeWrites.push_back(valueName + "=" + text);
     return 2;
 }
-std::string programFolder() { return backend().programFolder; }
-const char* pathSeparator() { return "/"; }
+std::string programFolder() {
+    return backend().programFolder;
+}
+const char* pathSeparator() {
+    return "/";
+}
 
 // ---- help ----
 
 void initHelpViewer() {}
-HelpLibrary helpLibrary() { return backend().help; }
+HelpLibrary helpLibrary() {
+    return backend().help;
+}
 intptr_t showHtmlHelp(const std::string& locator) {
     backend().helpCalls.push_back("html " + locator);
     return 1;
 }
-void closeHtmlHelp() { backend().helpCalls.push_back("close html"); }
+void closeHtmlHelp() {
+    backend().helpCalls.push_back("close html");
+}
 void showClassicHelp(const std::string& file, const std::string& topic) {
     backend().helpCalls.push_back("classic " + file + "|" + topic);
 }
-void closeClassicHelp() { backend().helpCalls.push_back("close classic"); }
+void closeClassicHelp() {
+    backend().helpCalls.push_back("close classic");
+}
 
 // ---- windows and controls ----
 
@@ -124,15 +153,15 @@ void initWindowServices() {}
 void initControlServices() {}
 void initCommonControls() {}
 
-WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags,
-                           const std::string& title) {
+WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                           uint32_t flags, const std::string& title) {
     if (stub::Window* old = stub::window(number)) old->open = false;
     stub::Window w;
     w.number = number;
     w.x = x, w.y = y, w.width = width, w.height = height;
     w.flags = flags;
     w.title = title;
-    backend().windows.reserve(64);  // handles are addresses: no reallocation in a test
+    backend().windows.reserve(64); // handles are addresses: no reallocation in a test
     backend().windows.push_back(w);
     return &backend().windows.back();
 }
@@ -144,28 +173,31 @@ WindowHandle currentWindow() {
 }
 
 void closeAllWindows() {
-    for (stub::Window& w : backend().windows) w.open = false;
-    controlsOpen = false;
+    for (stub::Window& w : backend().windows)
+        w.open = false;
+    parent = ControlParent{};
 }
 
 WindowHandle beginControlList(WindowHandle window) {
-    controlsOpen = windowOf(window) != nullptr;
-    currentPage = -1;
-    return controlsOpen ? window : nullptr;
+    parent = ControlParent{};
+    parent.open = windowOf(window) != nullptr;
+    return parent.open ? window : nullptr;
 }
 
-void addButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, const std::string& text) {
+void addButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+               const std::string& text) {
     add(number, stub::Kind::button, x, y, width, height, text);
 }
-void addCheckBox(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, const std::string& text) {
+void addCheckBox(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                 const std::string& text) {
     add(number, stub::Kind::checkBox, x, y, width, height, text);
 }
-void addLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, const std::string& text,
-              int32_t flags) {
+void addLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+              const std::string& text, int32_t flags) {
     add(number, stub::Kind::label, x, y, width, height, text, flags);
 }
-void addSlider(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t minimum, int32_t maximum,
-               int32_t flags) {
+void addSlider(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t minimum,
+               int32_t maximum, int32_t flags) {
     add(number, stub::Kind::slider, x, y, width, height, "", flags);
     if (stub::Control* c = stub::control(number)) {
         c->minimum = minimum;
@@ -173,26 +205,26 @@ void addSlider(int32_t number, int32_t x, int32_t y, int32_t width, int32_t heig
         c->state = minimum;
     }
 }
-void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, ImageHandle image,
-                int32_t flags) {
+void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                ImageHandle image, int32_t flags) {
     add(number, stub::Kind::picture, x, y, width, height, "", flags);
     if (stub::Control* c = stub::control(number)) showPicture(*c, pixelsOfImage(image));
 }
 ControlHandle addTabPanel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
     add(number, stub::Kind::panel, x, y, width, height);
-    savedPages.push_back(currentPage);
+    parent.saved.push_back(parent.page);
     return stub::control(number);
 }
 void addTabPage(int32_t panel, int32_t, const std::string& text) {
     stub::Control* c = stub::control(panel);
     if (!c || c->kind != stub::Kind::panel) return;
     c->text += (c->text.empty() ? "" : "|") + text;
-    currentPage = backend().pages++;
+    parent.page = backend().pages++;
 }
 void endTabPanel() {
-    if (savedPages.empty()) return;
-    currentPage = savedPages.back();
-    savedPages.pop_back();
+    if (parent.saved.empty()) return;
+    parent.page = parent.saved.back();
+    parent.saved.pop_back();
 }
 
 void setControlText(int32_t number, const std::string& text) {
@@ -202,11 +234,20 @@ void setControlState(int32_t number, int32_t state) {
     stub::Control* c = stub::control(number);
     if (!c) return;
     switch (c->kind) {
-    case stub::Kind::checkBox: c->state = state != 0; break;
-    case stub::Kind::slider: c->state = std::clamp(state, c->minimum, c->maximum); break;
-    case stub::Kind::panel: c->state = state; break;
-    case stub::Kind::picture: showPicture(*c, imagePixels(state)); break;
-    default: break;
+    case stub::Kind::checkBox:
+        c->state = state != 0;
+        break;
+    case stub::Kind::slider:
+        c->state = std::clamp(state, c->minimum, c->maximum);
+        break;
+    case stub::Kind::panel:
+        c->state = state;
+        break;
+    case stub::Kind::picture:
+        showPicture(*c, imagePixels(state));
+        break;
+    default:
+        break;
     }
 }
 int32_t getControlState(int32_t number) {
@@ -222,14 +263,18 @@ int32_t waitEvent() {
     if (code == controlEvent || code == menuEvent) backend().latestControl = control;
     return code;
 }
-int32_t eventControl() { return backend().latestControl; }
+int32_t eventControl() {
+    return backend().latestControl;
+}
 
 // ---- drawing ----
 
 PixelView windowSurface(WindowHandle handle) {
     stub::Window* w = windowOf(handle);
     if (!w) return PixelView{};
-    if (w->surface.empty()) w->surface.assign(static_cast<size_t>(w->width) * static_cast<size_t>(w->height), 0xFF000000u);
+    if (w->surface.empty())
+        w->surface.assign(static_cast<size_t>(w->width) * static_cast<size_t>(w->height),
+                          0xFF000000u);
     return w->view();
 }
 
@@ -240,16 +285,21 @@ void presentWindow(WindowHandle handle) {
     if (backend().onPresent) backend().onPresent(*w);
 }
 
-int32_t measureText(const std::string& text) { return static_cast<int32_t>(text.size()) * stub::cellWidth; }
+int32_t measureText(const std::string& text) {
+    return static_cast<int32_t>(text.size()) * stub::cellWidth;
+}
 
-void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text, int32_t colour, bool opaque) {
-    const uint32_t ink = 0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
+              int32_t colour, bool opaque) {
+    const uint32_t ink =
+        0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
     for (size_t i = 0; i < text.size(); ++i)
         for (int32_t dy = 0; dy < stub::cellHeight; ++dy)
             for (int32_t dx = 0; dx < stub::cellWidth; ++dx) {
                 const int64_t px = x + static_cast<int64_t>(i) * stub::cellWidth + dx, py = y + dy;
                 if (px < 0 || py < 0 || px >= target.width || py >= target.height) continue;
                 const bool letter = text[i] != ' ' && dx >= 1 && dx <= 4 && dy >= 2 && dy <= 7;
-                if (letter || opaque) target.row(static_cast<int32_t>(py))[px] = letter ? ink : 0xFFFFFFFFu;
+                if (letter || opaque)
+                    target.row(static_cast<int32_t>(py))[px] = letter ? ink : 0xFFFFFFFFu;
             }
 }

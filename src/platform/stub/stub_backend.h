@@ -25,7 +25,7 @@ struct Window {
     uint32_t flags = 0;
     std::string title;
     bool open = true;
-    std::vector<uint32_t> surface;  // width x height, made when first drawn on
+    std::vector<uint32_t> surface; // width x height, made when first drawn on
     int presents = 0;
     PixelView view() { return PixelView{surface.data(), width, height, width}; }
 };
@@ -39,8 +39,8 @@ struct Control {
     int32_t state = 0;
     int32_t minimum = 0, maximum = 0;
     int32_t flags = 0;
-    int page = -1;  // the tab page it lies on, counted over all panels; -1: on the window
-    std::vector<uint32_t> picture;  // a picture control's copy of its image
+    int page = -1; // the tab page it lies on, counted over all panels; -1: on the window
+    std::vector<uint32_t> picture; // a picture control's copy of its image
 };
 
 // Text metrics: every byte is one cell this wide and high; a letter's
@@ -50,20 +50,21 @@ constexpr int32_t cellHeight = 10;
 
 struct Backend {
     std::vector<std::string> arguments;
-    uint32_t clock = 1000;  // advanced by sleepMilliseconds
-    uint32_t tickStep = 0;  // and by this much after every read: time passing between two reads
+    uint32_t clock = 1000; // advanced by sleepMilliseconds
+    uint32_t tickStep = 0; // and by this much after every read: time passing between two reads
     int32_t pointerX = 0, pointerY = 0;
     bool cursorVisible = true;
     int32_t screenWidth = 64, screenHeight = 48;
-    std::map<std::string, std::string> store;  // the one key's values
-    std::vector<std::string> storeWrites;      // "name=text", in order
+    std::map<std::string, std::string> store; // the one key's values
+    std::vector<std::string> storeWrites;     // "name=text", in order
     std::string programFolder = "/opt/stub/";
     HelpLibrary help = HelpLibrary::withHtmlHelp;
-    std::vector<std::string> helpCalls;  // "html <locator>", "classic <file>|<topic>", "close html", "close classic"
+    std::vector<std::string>
+        helpCalls; // "html <locator>", "classic <file>|<topic>", "close html", "close classic"
     std::vector<Window> windows;
     std::map<int32_t, Control> controls;
     int pages = 0;
-    std::deque<std::pair<int32_t, int32_t>> events;  // event code, control
+    std::deque<std::pair<int32_t, int32_t>> events; // event code, control
     int32_t latestControl = 0;
     // Called at every sleep and every present (after the count went up).
     std::function<void()> onSleep;
@@ -77,4 +78,4 @@ void reset();
 Window* window(int32_t number);
 Control* control(int32_t number);
 
-}  // namespace stub
+} // namespace stub

@@ -17,7 +17,8 @@ HDC textContext() {
 
 SIZE textExtent(const std::string& text) {
     SIZE size{};
-    if (!GetTextExtentPoint32A(textContext(), text.c_str(), static_cast<int>(text.size()), &size)) size = SIZE{};
+    if (!GetTextExtentPoint32A(textContext(), text.c_str(), static_cast<int>(text.size()), &size))
+        size = SIZE{};
     return size;
 }
 
@@ -26,23 +27,26 @@ SIZE textExtent(const std::string& text) {
 PixelSection scratch;
 
 bool scratchOfSize(int32_t width, int32_t height) {
-    if (scratch.bitmap && scratch.pixels.width >= width && scratch.pixels.height >= height) return true;
+    if (scratch.bitmap && scratch.pixels.width >= width && scratch.pixels.height >= height)
+        return true;
     deleteSection(scratch);
-    scratch = createSection(std::max(width, scratch.pixels.width), std::max(height, scratch.pixels.height));
+    scratch = createSection(std::max(width, scratch.pixels.width),
+                            std::max(height, scratch.pixels.height));
     return scratch.bitmap != nullptr;
 }
 
 // Copies a width x height block from (fromX, fromY) of one view to (toX, toY) of another.
-void copyBlock(const PixelView& from, int32_t fromX, int32_t fromY, const PixelView& to, int32_t toX, int32_t toY,
-               int32_t width, int32_t height, uint32_t setBits) {
+void copyBlock(const PixelView& from, int32_t fromX, int32_t fromY, const PixelView& to,
+               int32_t toX, int32_t toY, int32_t width, int32_t height, uint32_t setBits) {
     for (int32_t row = 0; row < height; ++row) {
         const uint32_t* in = from.row(fromY + row) + fromX;
         uint32_t* out = to.row(toY + row) + toX;
-        for (int32_t i = 0; i < width; ++i) out[i] = in[i] | setBits;
+        for (int32_t i = 0; i < width; ++i)
+            out[i] = in[i] | setBits;
     }
 }
 
-}  // namespace
+} // namespace
 
 PixelSection createSection(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return PixelSection{};
@@ -60,7 +64,8 @@ PixelSection createSection(int32_t width, int32_t height) {
         return PixelSection{};
     }
     const PixelView view{static_cast<uint32_t*>(bits), width, height, width};
-    for (int32_t y = 0; y < height; ++y) std::fill_n(view.row(y), width, 0xFF000000u);
+    for (int32_t y = 0; y < height; ++y)
+        std::fill_n(view.row(y), width, 0xFF000000u);
     return PixelSection{bitmap, view};
 }
 
@@ -80,15 +85,20 @@ void copySectionTo(HDC target, const PixelSection& section) {
     DeleteDC(source);
 }
 
-int32_t measureText(const std::string& text) { return text.empty() ? 0 : textExtent(text).cx; }
+int32_t measureText(const std::string& text) {
+    return text.empty() ? 0 : textExtent(text).cx;
+}
 
-void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text, int32_t colour, bool opaque) {
+void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
+              int32_t colour, bool opaque) {
     if (!target.pixels || text.empty()) return;
     const SIZE size = textExtent(text);
     const int32_t left = std::max(x, 0);
     const int32_t top = std::max(y, 0);
-    const int32_t right = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + size.cx, target.width));
-    const int32_t bottom = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + size.cy, target.height));
+    const int32_t right =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{x} + size.cx, target.width));
+    const int32_t bottom =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{y} + size.cy, target.height));
     if (left >= right || top >= bottom || !scratchOfSize(size.cx, size.cy)) return;
     // The cells' part of the target goes under the text, GDI writes the
     // text onto it, and the result goes back.
@@ -103,5 +113,6 @@ void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& 
     GdiFlush();
     SelectObject(context, previous);
     // GDI leaves the top byte of what it writes at 0; pixels keep it at 0xFF.
-    copyBlock(scratch.pixels, left - x, top - y, target, left, top, right - left, bottom - top, 0xFF000000u);
+    copyBlock(scratch.pixels, left - x, top - y, target, left, top, right - left, bottom - top,
+              0xFF000000u);
 }
