@@ -11,7 +11,7 @@ seconds=${2:-20}
 E2E_SCREEN=1920x1080
 e2e_setup
 # Baseline: the same program holding its first picture at zoom 1.
-store_write "Tartan Order=0" "Tartan Info=1" "Tartan Zoom=1" "Tartan Delay=60"
+store_set "Tartan Order" 0 "Tartan Info" 1 "Tartan Zoom" 1 "Tartan Delay" 60
 xdotool mousemove 100 100
 "$program" /s >/dev/null 2>&1 &
 show=$!
@@ -21,7 +21,7 @@ base=$(awk '/^VmRSS/ {print $2}' /proc/$show/status)
 xdotool mousemove 10 10
 wait_exit "$show" 5
 
-store_write "Tartan Order=0" "Tartan Info=1" "Tartan Zoom=10" "Tartan Delay=0"
+store_set "Tartan Zoom" 10 "Tartan Delay" 0
 xdotool mousemove 100 100
 "$program" /s >/dev/null 2>&1 &
 show=$!
