@@ -11,9 +11,6 @@ std::string programArgument(int index);
 // A millisecond counter that wraps modulo 2^32.
 uint32_t tickCount();
 
-// Sleeps for about `milliseconds`; used between polls so a held picture costs no CPU.
-void sleepMilliseconds(int milliseconds);
-
 // Ends the process with exit code 0.
 [[noreturn]] void exitProcess();
 
@@ -27,6 +24,8 @@ void setCursorVisible(bool visible);
 int32_t screenWidth();
 int32_t screenHeight();
 
-// Handles whatever the window system has queued, without blocking and
-// without turning any of it into an event of the program.
-void serviceWindowEvents();
+// Handles whatever the window system has queued (none of it becomes an event
+// of the program), then sleeps until `milliseconds` have passed or more
+// arrives, such as the pointer moving over one of the program's windows. With
+// 0 it only handles what is queued.
+void waitForWindowEvents(int32_t milliseconds);

@@ -1,7 +1,10 @@
 #include "show/show.h"
 
+#include <algorithm>
+
 #include "picture/images.h"
 #include "picture/pixels.h"
+#include "platform/host_services.h"
 #include "platform/process_services.h"
 #include "platform/window_services.h"
 #include "show/random.h"
@@ -12,9 +15,6 @@
 #include "tartan/weave.h"
 
 namespace {
-
-// The pointer is polled this often while a picture is held.
-constexpr int pollIntervalMs = 10;
 
 // The name is written on opaque cells (bit 0 clear); the inverting line mode
 // that the show has always asked for here has no effect on text.
@@ -50,20 +50,22 @@ bool cursorMoved() {
     return x != state.savedCursorX || y != state.savedCursorY;
 }
 
-// Holds the picture for the delay, polling the pointer (at least once) and
-// sleeping between polls.
+// Holds the picture for the delay. The pointer is read at once (so at least
+// once for every tartan) and again whenever the window system wakes the
+// program, as the pointer moving over the show's window does, until the
+// delay has passed.
 void waitForDelay() {
     const uint32_t t0 = tickCount();
     const int32_t delayMs = saverSettings().delayMs;
-    for (;;) {
-        serviceWindowEvents();
+    for (int32_t wait = 0;;) {
+        waitForWindowEvents(wait);
         if (cursorMoved()) {
             showState().quitRequested = true;
             return;
         }
         const uint32_t elapsed = tickCount() - t0;
         if (delayMs < 0 || elapsed > static_cast<uint32_t>(delayMs)) return;
-        sleepMilliseconds(pollIntervalMs);
+        wait = static_cast<int32_t>(static_cast<uint32_t>(delayMs) - elapsed) + 1;
     }
 }
 
@@ -144,4 +146,52 @@ void runShow() {
     }
     setCursorVisible(true);
     endProgram();
+}
+
+namespace {
+
+WindowHandle hostWindow = nullptr;
+
+DrawingTarget hostWindowTarget() {
+    return DrawingTarget{DrawingKind::window, hostWindow};
+}
+
+// Draws a tartan at the host window's present size.
+void drawInHostWindow(int index) {
+    const PixelView surface = windowSurface(hostWindow);
+    setImageClip(surface.width, surface.height);
+    drawTartan(index, ShowCanvas{surface.width, surface.height, hostWindowTarget});
+}
+
+} // namespace
+
+void runHostedShow(const HostRequest& request) {
+    prepareShow();
+    applyHostSettings(request);
+    hostWindow = request.usable ? adoptWindow(request.window) : nullptr;
+    if (!hostWindow) endProgram();
+    int16_t index = chooseNextIndex();
+    drawInHostWindow(index);
+    uint32_t shownAt = tickCount();
+    for (;;) {
+        // The delay counts from the end of a tartan's drawing; a redraw after
+        // a resize keeps the tartan and its time. Even without a delay the
+        // window's news is looked at once for every tartan.
+        const int64_t delayMs = std::max(saverSettings().delayMs, 0);
+        const int64_t left = delayMs - static_cast<int64_t>(tickCount() - shownAt);
+        switch (waitForHostEvent(hostWindow, static_cast<int32_t>(std::max<int64_t>(left, 0)))) {
+        case HostEvent::resized:
+            drawInHostWindow(index);
+            break;
+        case HostEvent::exposed:
+            presentWindow(hostWindow);
+            break;
+        case HostEvent::timeout:
+            if (static_cast<int64_t>(tickCount() - shownAt) < delayMs) break;
+            index = chooseNextIndex();
+            drawInHostWindow(index);
+            shownAt = tickCount();
+            break;
+        }
+    }
 }

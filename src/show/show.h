@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "picture/drawing.h"
+#include "show/host_request.h"
 
 struct ShowState {
     int16_t lastIndex = 0;
@@ -41,3 +42,8 @@ void drawTartan(int index, const ShowCanvas& canvas);
 
 // Runs the full-screen show; ends the program when the pointer moves.
 [[noreturn]] void runShow();
+
+// Runs the show in a window a host gave it, at that window's size, tartan
+// after tartan, until the host ends the process. The pointer and input are
+// left alone; settings the request gives hold for this run only.
+[[noreturn]] void runHostedShow(const HostRequest& request);

@@ -35,6 +35,12 @@ void endProgram() {
     exitProcess();
 }
 
+void hostedProgramMain(const HostRequest& request) {
+    initDrawing();
+    initImages();
+    runHostedShow(request);
+}
+
 void programMain() {
     initDrawing();
     initWindowServices();

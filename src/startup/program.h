@@ -3,10 +3,16 @@
 
 #include <string>
 
+#include "show/host_request.h"
+
 enum class SaverMode { show, configure, preview, password, none };
 
 // Runs the whole program: initialisation, mode choice, the mode, endProgram.
 [[noreturn]] void programMain();
+
+// Runs the show a host asked for (see show/host_request.h): only the drawing
+// and image layers are started, not the window, control and help layers.
+[[noreturn]] void hostedProgramMain(const HostRequest& request);
 
 // Argument `index` of a Windows-style command line: tokens are split at
 // spaces, a double quote groups up to the next one, and the first token (the

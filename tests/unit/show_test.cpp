@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "show/host_request.h"
 #include "show/random.h"
 #include "show/show.h"
 #include "startup/settings.h"
@@ -45,6 +46,20 @@ static std::vector<int> runShowFor(const Store& store, size_t stopAt, int32_t dx
     return shown;
 }
 
+// Record `index` woven and repeated over a w x h picture at `zoom`, its name written top right when `named`.
+static Pixels tiling(int index, int32_t width, int32_t height, int32_t zoom, bool named) {
+    const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(index)];
+    const Palette palette = parsePalette(record.paletteSett);
+    weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
+              parseThreadSett(record.weftSett, palette, record.weftCount));
+    const Pixels tile = pixelsOf(imagePixels(0));
+    const int32_t w = record.warpCount, h = record.weftCount, z = zoom;
+    Pixels screen = picture(width, height, [&](int x, int y) { return tile[y % (h * z) / z * w + x % (w * z) / z]; });
+    const int32_t nameAt = width - static_cast<int32_t>(record.name.size()) * stub::cellWidth; // right-aligned
+    if (named) drawText(PixelView{screen.data(), width, height, width}, nameAt, 0, record.name, 0, true);
+    return screen;
+}
+
 TEST_F(Show, CatalogueOrderInAPopupCoveringTheScreen) {
     const std::vector<int> shown = runShowFor(inOrder, 274);  // a delay of 0
     ASSERT_EQ(shown.size(), 274u);
@@ -80,15 +95,61 @@ TEST_F(Show, ThePictureIsTheWovenTileRepeatedAtTheZoomWithTheNameWhenAsked) {
         Store store{{"Tartan Info", c.info}, {"Tartan Zoom", c.zoom}};
         store.insert(inOrder.begin(), inOrder.end());  // the order and the delay
         runShowFor(store, 1, 1, 0, 0, 500, 300);
-        const TartanRecord& record = tartanCatalogue()[0];
-        const Palette palette = parsePalette(record.paletteSett);
-        weaveTile(record, parseThreadSett(record.warpSett, palette, record.warpCount),
-                  parseThreadSett(record.weftSett, palette, record.weftCount));
-        const Pixels tile = pixelsOf(imagePixels(0));
-        const int32_t w = record.warpCount, h = record.weftCount, z = c.z;
-        Pixels screen = picture(500, 300, [&](int x, int y) { return tile[y % (h * z) / z * w + x % (w * z) / z]; });
-        const int32_t nameAt = 500 - static_cast<int32_t>(record.name.size()) * stub::cellWidth;  // right-aligned
-        if (c.named) drawText(PixelView{screen.data(), 500, 300, 500}, nameAt, 0, record.name, 0, true);
-        EXPECT_TRUE(stub::backend().windows[0].surface == screen) << "info " << c.info << " zoom " << c.zoom;
+        EXPECT_TRUE(stub::backend().windows[0].surface == tiling(0, 500, 300, c.z, c.named))
+            << "info " << c.info << " zoom " << c.zoom;
+    }
+}
+
+TEST_F(Show, AHostOptionRequestsAWindowAndSettingsForTheRun) {
+    struct Case { std::vector<std::string> args; std::string env; bool hosted, usable; uint64_t window; };
+    const Case cases[] = {
+        {{"/s"}, "0x20", false, true, 0},
+        {{"--root"}, "", true, true, 0},                        // the root window
+        {{"--root"}, "0x2c0000A", true, true, 0x2c0000A},
+        {{"--root"}, "46137354", true, true, 46137354},
+        {{"--root"}, "0x", true, false, 0},
+        {{"--root"}, "12a", true, false, 0},
+        {{"--root", "--window-id", "0x10"}, "7", true, true, 16}, // a settings program's preview
+        {{"--window-id"}, "", true, false, 0},
+        {{"--window-id", "-5"}, "", true, false, 0},
+    };
+    for (const Case& c : cases) {
+        const HostRequest r = hostRequestFrom(c.args, c.env);
+        EXPECT_TRUE(r.hosted == c.hosted && r.usable == c.usable && r.window == c.window) << c.args.back() << " " << c.env;
+        EXPECT_FALSE(r.zoom || r.delaySeconds || r.showNames || r.randomOrder);
+    }
+    const HostRequest r = hostRequestFrom({"--zoom", "4", "--root", "--delay", "7", "--names", "--no-names", "--random"}, "");
+    EXPECT_TRUE(r.zoom == 4 && r.delaySeconds == 7 && r.showNames == 0 && r.randomOrder == 1);
+    EXPECT_EQ(hostRequestFrom({"--root", "--in-order", "--zoom"}, "").randomOrder, 0);
+}
+
+// The hosted show draws in the adopted window at its size, follows its resizes and exposures, takes the next
+// tartan when the delay has passed, and never touches the pointer. The options override the store for the
+// run; only missing values are written back.
+TEST_F(Show, AHostedShowDrawsInItsWindowAtItsSizeWithTheRunsSettings) {
+    stub::Backend& b = stub::backend();
+    b.store = {{"Tartan Order", "1"}, {"Tartan Zoom", "2"}, {"Tartan Info", "1"}};
+    b.screenWidth = 90, b.screenHeight = 70;
+    b.hostEvents = {{0, 0}, {-1, -1}, {200, 150}, {0, 0}};
+    std::vector<std::tuple<int, int32_t, int32_t, uint32_t>> presents; // index, width, height, clock
+    b.onPresent = [&](stub::Window& w) {
+        EXPECT_EQ(w.title, "26");
+        const int index = showState().currentIndex;
+        EXPECT_TRUE(w.surface == tiling(index, w.width, w.height, 3, false)) << index << " at " << w.width;
+        presents.emplace_back(index, w.width, w.height, b.clock);
+    };
+    const uint32_t start = b.clock;
+    EXPECT_THROW(runHostedShow(hostRequestFrom({"--root", "--zoom", "3", "--delay", "5", "--no-names", "--in-order"}, "26")),
+                 stub::ProgramEnded);
+    using P = std::tuple<int, int32_t, int32_t, uint32_t>;
+    EXPECT_EQ(presents, (std::vector<P>{{0, 90, 70, start}, {1, 90, 70, start + 5000}, {1, 90, 70, start + 5000},
+                                         {1, 200, 150, start + 5000}, {2, 200, 150, start + 10000}}));
+    EXPECT_TRUE(b.cursorVisible);
+    EXPECT_EQ(b.store, (Store{{"Install Path", "/opt/stub/"}, {"Tartan Order", "1"}, {"Tartan Zoom", "2"},
+                              {"Tartan Info", "1"}, {"Tartan Delay", "1"}}));
+    for (const char* id : {"0xBAD", "nothing"}) {  // a window that cannot be adopted, or no window id at all
+        stub::reset();
+        EXPECT_THROW(runHostedShow(hostRequestFrom({"--window-id", id}, "")), stub::ProgramEnded);
+        EXPECT_TRUE(stub::backend().windows.empty()) << id;
     }
 }

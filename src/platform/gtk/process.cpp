@@ -86,10 +86,6 @@ std::string programArgument(int index) {
 
 uint32_t tickCount() { return static_cast<uint32_t>(g_get_monotonic_time() / 1000); }
 
-void sleepMilliseconds(int milliseconds) {
-    if (milliseconds > 0) g_usleep(static_cast<gulong>(milliseconds) * 1000);
-}
-
 void exitProcess() { std::exit(0); }
 
 bool cursorPosition(int32_t& x, int32_t& y) {
@@ -137,4 +133,4 @@ int32_t screenHeight() {
     return screenArea(area) ? area.height : 0;
 }
 
-void serviceWindowEvents() { gtkbackend::dispatchQueuedWithoutEvents(); }
+void waitForWindowEvents(int32_t milliseconds) { gtkbackend::waitWithoutEvents(milliseconds); }

@@ -336,9 +336,32 @@ void dispatchQueuedWithoutEvents() {
     for (int i = 0; i < 1000 && gtk_events_pending(); ++i) gtk_main_iteration_do(FALSE);
 }
 
+void waitWithoutEvents(int32_t milliseconds) {
+    dispatchQueuedWithoutEvents();
+    if (milliseconds <= 0) return;
+    if (!displayReady) {
+        g_usleep(static_cast<gulong>(milliseconds) * 1000);
+        return;
+    }
+    // One blocking turn of the main loop: it returns when the timer fires
+    // or the window system has something, such as the pointer's motion.
+    bool fired = false;
+    const guint timer = g_timeout_add(static_cast<guint>(milliseconds), [](gpointer flag) -> gboolean {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+    }, &fired);
+    {
+        MuteEvents mute;
+        gtk_main_iteration_do(TRUE);
+    }
+    if (!fired) g_source_remove(timer);
+    dispatchQueuedWithoutEvents();
+}
+
 }  // namespace gtkbackend
 
 PixelView windowSurface(WindowHandle handle) {
+    if (gtkbackend::isHostWindow(handle)) return gtkbackend::hostWindowSurface();
     TopWindow* w = findWindow(handle);
     if (!w) return PixelView{};
     makeBuffer(w);
@@ -348,6 +371,7 @@ PixelView windowSurface(WindowHandle handle) {
 }
 
 void presentWindow(WindowHandle handle) {
+    if (gtkbackend::isHostWindow(handle)) return gtkbackend::presentHostWindow();
     TopWindow* w = findWindow(handle);
     if (!w || !w->buffer) return;
     cairo_surface_mark_dirty(w->buffer);
@@ -361,6 +385,9 @@ void initWindowServices() {
     if (tried) return;
     tried = true;
     g_set_prgname("plaidwick");
+    // Nothing here draws with OpenGL; without this GTK probes for it on the
+    // first window, which costs tens of megabytes and milliseconds.
+    g_setenv("GDK_GL", "disable", FALSE);
     displayReady = gtk_init_check(nullptr, nullptr);
 }
 
@@ -386,6 +413,8 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
     w->shownWidth = w->width;
     w->shownHeight = w->height;
     w->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    // The pointer's motion over a window wakes a show that waits for it.
+    gtk_widget_add_events(w->window, GDK_POINTER_MOTION_MASK);
     GtkWindow* window = GTK_WINDOW(w->window);
     gtk_window_set_title(window, title.c_str());
     gtk_window_set_decorated(window, captioned);

@@ -1,9 +1,11 @@
 #include "platform/stub/stub_backend.h"
 
 #include <algorithm>
+#include <string>
 #include <stdexcept>
 
 #include "picture/images.h"
+#include "platform/host_services.h"
 #include "platform/process_services.h"
 #include "platform/settings_store.h"
 #include "platform/window_services.h"
@@ -84,10 +86,6 @@ uint32_t tickCount() {
     backend().clock += backend().tickStep;
     return now;
 }
-void sleepMilliseconds(int milliseconds) {
-    backend().clock += static_cast<uint32_t>(std::max(milliseconds, 0));
-    if (backend().onSleep) backend().onSleep();
-}
 void exitProcess() {
     throw stub::ProgramEnded{};
 }
@@ -105,7 +103,10 @@ int32_t screenWidth() {
 int32_t screenHeight() {
     return backend().screenHeight;
 }
-void serviceWindowEvents() {}
+void waitForWindowEvents(int32_t milliseconds) {
+    backend().clock += static_cast<uint32_t>(std::max(milliseconds, 0));
+    if (backend().onSleep) backend().onSleep();
+}
 
 // ---- store ----
 
@@ -265,6 +266,32 @@ int32_t waitEvent() {
 }
 int32_t eventControl() {
     return backend().latestControl;
+}
+
+// ---- adopted windows ----
+
+// An adopted window is a stub window numbered -1, of the screen's size,
+// titled with its id; id 0xBAD cannot be adopted.
+WindowHandle adoptWindow(uint64_t id) {
+    if (id == 0xBAD) return nullptr;
+    WindowHandle window = openTopWindow(-1, 0, 0, backend().screenWidth, backend().screenHeight, 0, "");
+    stub::window(-1)->title = std::to_string(id);
+    return window;
+}
+
+HostEvent waitForHostEvent(WindowHandle window, int32_t milliseconds) {
+    stub::Window* w = windowOf(window);
+    if (backend().hostEvents.empty()) exitProcess();
+    const auto [width, height] = backend().hostEvents.front();
+    backend().hostEvents.pop_front();
+    if (width == 0) {
+        waitForWindowEvents(milliseconds);
+        return HostEvent::timeout;
+    }
+    if (width < 0) return HostEvent::exposed;
+    w->width = width, w->height = height;
+    w->surface.clear();
+    return HostEvent::resized;
 }
 
 // ---- drawing ----

@@ -50,7 +50,7 @@ constexpr int32_t cellHeight = 10;
 
 struct Backend {
     std::vector<std::string> arguments;
-    uint32_t clock = 1000; // advanced by sleepMilliseconds
+    uint32_t clock = 1000; // advanced by the time waitForWindowEvents or waitForHostEvent waits
     uint32_t tickStep = 0; // and by this much after every read: time passing between two reads
     int32_t pointerX = 0, pointerY = 0;
     bool cursorVisible = true;
@@ -66,6 +66,10 @@ struct Backend {
     int pages = 0;
     std::deque<std::pair<int32_t, int32_t>> events; // event code, control
     int32_t latestControl = 0;
+    // What each wait for an adopted window gives, in turn: {0, 0} the time
+    // waited for passes, {-1, -1} an exposure, {width, height} a resize;
+    // when none is left the host ends the program.
+    std::deque<std::pair<int32_t, int32_t>> hostEvents;
     // Called at every sleep and every present (after the count went up).
     std::function<void()> onSleep;
     std::function<void(Window&)> onPresent;

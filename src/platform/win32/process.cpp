@@ -1,6 +1,7 @@
 // Process, time, cursor and screen services on the Win32 API.
 #include <windows.h>
 
+#include "platform/host_services.h"
 #include "platform/process_services.h"
 #include "platform/win32/win32_private.h"
 #include "startup/program.h"
@@ -8,8 +9,6 @@
 std::string programArgument(int index) { return commandLineArgument(GetCommandLineA(), index); }
 
 uint32_t tickCount() { return GetTickCount(); }
-
-void sleepMilliseconds(int milliseconds) { Sleep(milliseconds < 0 ? 0 : static_cast<DWORD>(milliseconds)); }
 
 void exitProcess() { ExitProcess(0); }
 
@@ -27,15 +26,38 @@ int32_t screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
 int32_t screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
-void serviceWindowEvents() {
-    // Dispatching keeps the show window painted and answered; whatever
-    // event a message raises (a close request, a resize) is dropped.
+namespace {
+
+// Dispatches what is queued; whatever event a message raises (a close
+// request, a resize) is dropped. True when there was something.
+bool dispatchQueued() {
+    bool any = false;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
         clearPendingEvent();
+        any = true;
     }
+    return any;
+}
+
+} // namespace
+
+// The pointer's motion over the show's window is a message: it ends the sleep.
+void waitForWindowEvents(int32_t milliseconds) {
+    if (dispatchQueued() || milliseconds <= 0) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+    dispatchQueued();
+}
+
+// Windows hosts run a screensaver with its own switches; there are no
+// adopted windows here.
+WindowHandle adoptWindow(uint64_t) { return nullptr; }
+
+HostEvent waitForHostEvent(WindowHandle, int32_t milliseconds) {
+    Sleep(static_cast<DWORD>(milliseconds > 0 ? milliseconds : 0));
+    return HostEvent::timeout;
 }
 
 HINSTANCE programInstance() { return GetModuleHandleA(nullptr); }
