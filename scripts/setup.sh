@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick
-  xscreensaver strace
+  xscreensaver strace lintian
 )
 # The help viewer is optional: Help does nothing without it.
 optional=(xchm)
