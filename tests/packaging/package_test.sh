@@ -38,6 +38,13 @@ assert T.parse(sys.argv[1]).find("command").get("arg") == "--root"' "$root/usr/s
 warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man6/plaidwick.6.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the man page: $warnings"
 
+# The installed program finds its help file: the first run stores the
+# package's help folder as Install Path (host mode without a display stops
+# right after reading the settings).
+XDG_CONFIG_HOME="$scratch/config" DISPLAY= "$root/usr/bin/plaidwick" --root || fail "the installed program failed"
+stored=$(sed -n 's/^Install Path=//p' "$scratch/config/plaidwick/settings.ini")
+[ "$stored" = "$root/usr/share/plaidwick/" ] || fail "the installed program stores Install Path \"$stored\""
+
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libgtk-3-0 libc6 libx11-6; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
