@@ -18,6 +18,10 @@ start_show() {
   sleep 0.2
   run_program "$program" /s
   show=$E2E_LAST_PID
+  wait_picture
+}
+
+wait_picture() {
   local previous="" now
   for _ in $(seq 100); do
     sleep 0.2
@@ -94,6 +98,16 @@ if [ "$E2E_BUILD" = linux ]; then
   for switch in /s /c; do
     DISPLAY=:65000 run_program "$program" $switch
     expect_exit "$E2E_LAST_PID" 5 0 "$switch without a display"
+  done
+
+  note "losing the display ends the show, the dialog and host mode with code 0"
+  for switch in /s /c --root; do
+    kill "$E2E_XVFB" && wait "$E2E_XVFB" 2>/dev/null
+    start_display
+    run_program "$program" $switch
+    if [ $switch = /c ]; then wait_window "Plaidwick ScreenSaver 1.0" >/dev/null; else wait_picture; fi
+    kill "$E2E_XVFB"
+    expect_exit "$E2E_LAST_PID" 10 0 "$switch when the display is lost"
   done
 fi
 echo "show: all checks passed"
