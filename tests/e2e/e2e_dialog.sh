@@ -106,4 +106,19 @@ expect_exit "$dialog" 0 running "Help"
 click 92 26     # the About tab; Cancel from there
 button Cancel
 [ -z "${viewer:-}" ] || ! kill -0 "$viewer" 2>/dev/null || fail "the help viewer outlived the dialog"
+
+if [ "$E2E_BUILD" = linux ]; then
+  note "SIGTERM, SIGINT and SIGHUP end the dialog with code 0, and its help viewer with it"
+  for signal in TERM INT HUP; do
+    rm -f "$E2E_DIR/viewer-pid"
+    PATH="$E2E_DIR/bin:$PATH" open_dialog
+    click 345 280
+    for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-pid" ] && break; sleep 0.1; done
+    viewer=$(cat "$E2E_DIR/viewer-pid" 2>/dev/null)
+    [ -n "$viewer" ] || fail "Help started no viewer"
+    kill -$signal "$dialog"
+    expect_exit "$dialog" 10 0 "SIG$signal"
+    ! kill -0 "$viewer" 2>/dev/null || fail "the help viewer outlived the dialog's SIG$signal"
+  done
+fi
 echo "dialog: all checks passed"
