@@ -10,6 +10,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   xscreensaver strace
+  clang libclang-rt-14-dev
 )
 # The help viewer is optional: Help does nothing without it.
 optional=(xchm)
