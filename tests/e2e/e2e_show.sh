@@ -100,6 +100,11 @@ if [ "$E2E_BUILD" = linux ]; then
     expect_exit "$E2E_LAST_PID" 5 0 "$switch without a display"
   done
 
+  note "SIGTERM ends the show with code 0"
+  start_show
+  kill -TERM "$show"
+  expect_exit "$show" 10 0 "SIGTERM"
+
   note "losing the display ends the show, the dialog and host mode with code 0"
   for switch in /s /c --root; do
     kill "$E2E_XVFB" && wait "$E2E_XVFB" 2>/dev/null
