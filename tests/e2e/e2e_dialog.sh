@@ -85,14 +85,19 @@ printf '%s\n' "\$@" >"$E2E_DIR/viewer-args"
 exec sleep 60
 VIEWER
   chmod +x "$E2E_DIR/bin/xchm"
+  # Opens the dialog and presses Help; $viewer: the viewer's process id.
+  open_help() {
+    rm -f "$E2E_DIR/viewer-args"
+    PATH="$E2E_DIR/bin:$PATH" open_dialog
+    click 345 280
+    for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-args" ] && break; sleep 0.1; done
+    viewer=$(cat "$E2E_DIR/viewer-pid" 2>/dev/null)
+    [ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null || fail "the help viewer is not running"
+  }
   store_set "Install Path" "/opt/my saver/"
-  PATH="$E2E_DIR/bin:$PATH" open_dialog
-  click 345 280
-  for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-args" ] && break; sleep 0.1; done
+  open_help
   [ "$(cat "$E2E_DIR/viewer-args" 2>/dev/null)" = "file:/opt/my saver//Plaidwick.chm#xchm:/Support.htm" ] ||
     fail "the viewer got: $(cat "$E2E_DIR/viewer-args" 2>/dev/null)"
-  viewer=$(cat "$E2E_DIR/viewer-pid" 2>/dev/null)
-  [ -n "$viewer" ] && kill -0 "$viewer" 2>/dev/null || fail "the help viewer is not running"
 else
   note "Help with no help file in the install folder opens no window; the dialog carries on"
   open_dialog
@@ -110,13 +115,7 @@ button Cancel
 if [ "$E2E_BUILD" = linux ]; then
   note "SIGTERM, SIGINT and SIGHUP end the dialog with code 0, and its help viewer with it"
   for signal in TERM INT HUP; do
-    rm -f "$E2E_DIR/viewer-pid"
-    PATH="$E2E_DIR/bin:$PATH" open_dialog
-    click 345 280
-    for _ in $(seq 40); do [ -s "$E2E_DIR/viewer-pid" ] && break; sleep 0.1; done
-    viewer=$(cat "$E2E_DIR/viewer-pid" 2>/dev/null)
-    [ -n "$viewer" ] || fail "Help started no viewer"
-    kill -$signal "$dialog"
+    open_help && kill -$signal "$dialog"
     expect_exit "$dialog" 10 0 "SIG$signal"
     ! kill -0 "$viewer" 2>/dev/null || fail "the help viewer outlived the dialog's SIG$signal"
   done

@@ -57,9 +57,8 @@ TEST_F(KeyFile, TheShowsDefaultsNeverReplaceWhatTheDialogSaves) {
     const int saved[numericSettingCount] = {0, 0, 10, 30};
     for (int i = 0; i < numericSettingCount; ++i) setControlState(numericSettings[i].control, saved[i]);
     int go[3][2], done[2], lost = 0;
-    char byte = 0;
     ASSERT_TRUE(!pipe(go[0]) && !pipe(go[1]) && !pipe(go[2]) && !pipe(done));
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0, byte; c < 3; ++c) {
         if (fork() != 0) continue;
         for (auto& pipe : go) close(pipe[1]);
         // Each round: the dialog's save (process 0) or a show's start, on the parent's word.
@@ -69,14 +68,13 @@ TEST_F(KeyFile, TheShowsDefaultsNeverReplaceWhatTheDialogSaves) {
     }
     for (int race = 0; race < 1000; ++race) {
         ASSERT_TRUE(!unlink(file.c_str()) || errno == ENOENT);
-        for (auto& pipe : go) (void)!write(pipe[1], &byte, 1);
-        for (int c = 0; c < 3; ++c) ASSERT_EQ(read(done[0], &byte, 1), 1);
+        for (auto& pipe : go) (void)!write(pipe[1], "x", 1);
+        for (char c = 0, byte; c < 3; ++c) ASSERT_EQ(read(done[0], &byte, 1), 1);
         for (int i = 0; i < numericSettingCount; ++i)
             lost += readSettingText(user, settingsKeyPath, numericSettings[i].valueName) != std::to_string(saved[i]);
     }
     for (auto& pipe : go) close(pipe[1]);
-    while (wait(nullptr) > 0) {
-    }
+    while (wait(nullptr) > 0) continue;
     closeAllWindows();
     EXPECT_EQ(lost, 0);
 }
