@@ -190,13 +190,17 @@ void removeStaleCopies(const std::string& target) {
 
 // Moves a file that holds nothing readable aside for inspection, to
 // `path`.bad or, when that is taken, the first free of `path`.bad.1, .bad.2 ...
-// A hard link takes the new name only when it is free, so no earlier file
-// is replaced.
+// A hard link takes a name only while it is free, so no earlier file is
+// replaced even by another program; a file system without hard links gets a
+// rename to a name found free.
 bool moveAside(const std::string& path) {
     for (int n = 0;; ++n) {
         const std::string aside = path + ".bad" + (n ? "." + std::to_string(n) : "");
+        if (g_file_test(aside.c_str(), G_FILE_TEST_EXISTS) ||
+            g_file_test(aside.c_str(), G_FILE_TEST_IS_SYMLINK))
+            continue;
         if (link(path.c_str(), aside.c_str()) == 0) return g_unlink(path.c_str()) == 0;
-        if (errno != EEXIST) return false;
+        if (errno != EEXIST) return g_rename(path.c_str(), aside.c_str()) == 0;
     }
 }
 
