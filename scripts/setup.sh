@@ -17,6 +17,7 @@ tests=(
   wine wine64 fonts-wine
   x11-apps xscreensaver strace lintian
   fp-utils libchm-bin xchm
+  clang libclang-rt-14-dev
 )
 packages=("${show[@]}")
 [ "${1:-}" = show ] || packages+=("${tests[@]}")

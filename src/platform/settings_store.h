@@ -1,7 +1,10 @@
 // The per-user settings store: named text values under a key path.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 enum class SettingsRoot { currentUser };
 
@@ -13,6 +16,19 @@ std::string readSettingText(SettingsRoot root, const std::string& keyPath,
 // written, 2 = written.
 int writeSettingText(SettingsRoot root, const std::string& keyPath, const std::string& valueName,
                      const std::string& text);
+
+// Values to write: (value name, text) pairs, written in this order.
+using SettingTexts = std::vector<std::pair<std::string, std::string>>;
+using SettingsChange = std::function<SettingTexts(const std::vector<std::string>& texts)>;
+
+// Reads `names` (each text as readSettingText gives it), hands the texts to
+// `change` and writes the values it returns, as one step: where other
+// processes write the same store, none of their writes falls between the
+// read and the writes. `change` is called once, also when nothing can be
+// written. The least of writeSettingText's results for the writes; 2 when
+// there are none.
+int updateSettingTexts(SettingsRoot root, const std::string& keyPath,
+                       const std::vector<std::string>& names, const SettingsChange& change);
 
 // The running program's folder, ending in the platform's path separator.
 std::string programFolder();

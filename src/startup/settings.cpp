@@ -5,6 +5,8 @@
 #include "platform/window_services.h"
 #include "tartan/text.h"
 
+#include <vector>
+
 const char* const settingsKeyPath = "Software\\Plaidwick ScreenSaver";
 const char* const installPathValue = "Install Path";
 
@@ -22,15 +24,9 @@ const char* const errorReading = "Error Reading Key";
 // The help file the dialog opens from the install path's folder.
 const char* const helpFileName = "Plaidwick.chm";
 
-std::string readSetting(const char* valueName) {
-    return readSettingText(SettingsRoot::currentUser, settingsKeyPath, valueName);
+bool isErrorText(const std::string& text) {
+    return text == errorOpening || text == errorReading;
 }
-
-void writeSetting(const char* valueName, const std::string& text) {
-    writeSettingText(SettingsRoot::currentUser, settingsKeyPath, valueName, text);
-}
-
-bool isErrorText(const std::string& text) { return text == errorOpening || text == errorReading; }
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -51,31 +47,39 @@ std::string defaultInstallPath() {
     return fileExists(installed + helpFileName) ? installed : folder;
 }
 
-// The stored install path, or the default written back in its place.
-std::string loadInstallPath() {
-    const std::string text = readSetting(installPathValue);
-    if (!isErrorText(text) && !text.empty()) return text;
-    const std::string folder = defaultInstallPath();
-    writeSetting(installPathValue, folder);
-    return folder;
+struct StoredSettings {
+    std::string installPath;
+    int32_t numbers[numericSettingCount];
+};
+
+// Reads the five values and writes back, in the same step with the store,
+// the defaults of missing ones: the program's folder for a missing or empty
+// install path; 1 for a missing number when `writeNumbers` (the show's side).
+StoredSettings loadSettings(bool writeNumbers) {
+    std::vector<std::string> names{installPathValue};
+    for (const NumericSetting& setting : numericSettings)
+        names.push_back(setting.valueName);
+    StoredSettings stored;
+    updateSettingTexts(SettingsRoot::currentUser, settingsKeyPath, names,
+                       [&](const std::vector<std::string>& texts) {
+                           SettingTexts writes;
+                           stored.installPath = texts[0];
+                           if (isErrorText(texts[0]) || texts[0].empty())
+                               writes.emplace_back(names[0], stored.installPath = defaultInstallPath());
+                           for (int i = 0; i < numericSettingCount; ++i) {
+                               const std::string& text = texts[static_cast<size_t>(i) + 1];
+                               stored.numbers[i] =
+                                   isErrorText(text) ? numericSettingDefault : parseInteger(text);
+                               if (isErrorText(text) && writeNumbers)
+                                   writes.emplace_back(names[static_cast<size_t>(i) + 1],
+                                                       decimalText(numericSettingDefault));
+                           }
+                           return writes;
+                       });
+    return stored;
 }
 
-// A numeric setting for the show: a missing one takes the default, written back.
-int32_t loadNumber(NumericSettingIndex setting) {
-    const char* name = numericSettings[setting].valueName;
-    const std::string text = readSetting(name);
-    if (!isErrorText(text)) return parseInteger(text);
-    writeSetting(name, decimalText(numericSettingDefault));
-    return numericSettingDefault;
-}
-
-// A numeric setting for the dialog: a missing one shows the default; nothing is written.
-int32_t peekNumber(NumericSettingIndex setting) {
-    const std::string text = readSetting(numericSettings[setting].valueName);
-    return isErrorText(text) ? numericSettingDefault : parseInteger(text);
-}
-
-}  // namespace
+} // namespace
 
 SaverSettings& saverSettings() {
     static SaverSettings settings;
@@ -83,23 +87,30 @@ SaverSettings& saverSettings() {
 }
 
 void loadSaverSettings() {
+    const StoredSettings stored = loadSettings(true);
     SaverSettings& s = saverSettings();
-    s.installPath = loadInstallPath();
-    s.randomOrder = loadNumber(tartanOrder);
-    s.showNames = loadNumber(tartanInfo);
-    s.zoom = static_cast<int16_t>(loadNumber(tartanZoom));
-    s.delayMs = static_cast<int32_t>(static_cast<uint32_t>(loadNumber(tartanDelay)) * 1000u);
+    s.installPath = stored.installPath;
+    s.randomOrder = stored.numbers[tartanOrder];
+    s.showNames = stored.numbers[tartanInfo];
+    s.zoom = static_cast<int16_t>(stored.numbers[tartanZoom]);
+    s.delayMs = static_cast<int32_t>(static_cast<uint32_t>(stored.numbers[tartanDelay]) * 1000u);
 }
 
 void loadDialogSettings() {
-    saverSettings().installPath = loadInstallPath();
+    const StoredSettings stored = loadSettings(false);
+    saverSettings().installPath = stored.installPath;
     for (int setting = 0; setting < numericSettingCount; ++setting)
-        setControlState(numericSettings[setting].control, peekNumber(static_cast<NumericSettingIndex>(setting)));
+        setControlState(numericSettings[setting].control, stored.numbers[setting]);
 }
 
+// All four values in one write, so a show starting meanwhile reads all of
+// them or none.
 void saveDialogSettings() {
+    SettingTexts writes;
     for (const NumericSetting& setting : numericSettings)
-        writeSetting(setting.valueName, decimalText(getControlState(setting.control)));
+        writes.emplace_back(setting.valueName, decimalText(getControlState(setting.control)));
+    updateSettingTexts(SettingsRoot::currentUser, settingsKeyPath, {},
+                       [&](const std::vector<std::string>&) { return writes; });
 }
 
 std::string folderOfPath(const std::string& fileName, char separator) {

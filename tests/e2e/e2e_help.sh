@@ -84,4 +84,17 @@ xdotool windowmove "$viewer" 700 650  # off the dialog's buttons
 sleep 0.5
 button Cancel
 wait_gone "$viewer" || fail "the help window outlived the dialog"
+
+if [ "$E2E_BUILD" = linux ]; then
+  note "SIGTERM, SIGINT and SIGHUP end the dialog with code 0, and its help viewer with it"
+  for signal in TERM INT HUP; do
+    open_dialog
+    click 345 280
+    viewer=$(wait_window "$viewer_title")
+    [ -n "$viewer" ] || fail "no help window before SIG$signal"
+    kill -$signal "$dialog"
+    expect_exit "$dialog" 10 0 "SIG$signal"
+    wait_gone "$viewer" || fail "the help viewer outlived the dialog's SIG$signal"
+  done
+fi
 echo "help: all checks passed"

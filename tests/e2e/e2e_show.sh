@@ -11,12 +11,13 @@ program=$2
 E2E_SCREEN=1024x768 e2e_setup show
 make_tile "$3" || fail "no woven tile for record 0"
 
-# Starts the show with the pointer at the centre and waits until the first
-# picture is up (the top-left pixel leaves the black fill and holds still).
+# Starts the show (or host mode: $1) with the pointer at the centre and waits
+# until the first picture is up (the top-left pixel leaves the black fill and
+# holds still).
 start_show() {
   xdotool mousemove 512 384
   sleep 0.2
-  run_program "$program" /s
+  run_program "$program" "${1:-/s}"
   show=$E2E_LAST_PID
   local previous="" now
   for _ in $(seq 100); do
@@ -90,10 +91,19 @@ xdotool search --name . 2>/dev/null | xargs -r -n1 xdotool getwindowname 2>/dev/
   fail "a do-nothing mode left a window"
 
 if [ "$E2E_BUILD" = linux ]; then
-  note "without a display the show and the dialog end at once with code 0"
-  for switch in /s /c; do
+  note "SIGTERM ends the show with code 0"
+  start_show && kill -TERM "$show"
+  expect_exit "$show" 10 0 "SIGTERM"
+
+  note "without a display, or when it goes away, the show, the dialog and host mode end with code 0"
+  for switch in /s /c --root; do
     DISPLAY=:65000 run_program "$program" $switch
     expect_exit "$E2E_LAST_PID" 5 0 "$switch without a display"
+    kill "$E2E_XVFB" && wait "$E2E_XVFB" 2>/dev/null
+    start_display
+    if [ $switch = /c ]; then run_program "$program" /c && wait_window "Plaidwick ScreenSaver 1.0" >/dev/null; else start_show $switch; fi
+    kill "$E2E_XVFB"
+    expect_exit "$E2E_LAST_PID" 10 0 "$switch when the display is lost"
   done
 fi
 echo "show: all checks passed"

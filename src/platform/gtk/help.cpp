@@ -6,6 +6,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <string>
@@ -16,11 +17,21 @@ namespace {
 
 enum class Viewer { none, xchm, kchmviewer };
 
+struct StartedViewer {
+    std::string file; // the help file it shows
+    GPid pid;
+};
+
 struct HelpViewerState {
     Viewer viewer = Viewer::none;
-    std::string program;             // the viewer's full path, found at start-up
-    std::vector<GPid> startedViewers;  // children not yet reaped
+    std::string program;                      // the viewer's full path, found at start-up
+    std::vector<StartedViewer> startedViewers; // children not yet reaped
 };
+
+// How long closing waits, in all, for viewers asked to end before it kills
+// those left: long enough for a viewer to close its window, short enough
+// not to be noticed.
+const gint64 viewersEndMicroseconds = 500000;
 
 HelpViewerState& state() {
     static HelpViewerState s;
@@ -79,27 +90,12 @@ bool reapIfEnded(GPid pid) {
     return result == pid || (result < 0 && errno == ECHILD);
 }
 
-// Reaps viewers that the user has already closed, so none linger as zombies.
+// Reaps viewers that have ended (closed by the user, or asked to end).
 void reapEndedViewers() {
-    std::vector<GPid>& pids = state().startedViewers;
-    std::vector<GPid> running;
-    for (GPid pid : pids)
-        if (!reapIfEnded(pid)) running.push_back(pid);
-    pids.swap(running);
-}
-
-// Asks a viewer to end, waits a little for it, then insists.
-void endViewer(GPid pid) {
-    if (reapIfEnded(pid)) return;
-    kill(pid, SIGTERM);
-    for (int tries = 0; tries < 100; ++tries) {  // up to about 2 seconds
-        if (reapIfEnded(pid)) return;
-        g_usleep(20000);
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    std::vector<StartedViewer>& viewers = state().startedViewers;
+    viewers.erase(std::remove_if(viewers.begin(), viewers.end(),
+                                 [](const StartedViewer& v) { return reapIfEnded(v.pid); }),
+                  viewers.end());
 }
 
 }  // namespace
@@ -133,6 +129,9 @@ intptr_t showHtmlHelp(const std::string& locator) {
         file = locator.substr(0, mark);
         topic = locator.substr(mark + 3);
     }
+    // The viewer already showing this file stays the only one.
+    for (const StartedViewer& running : s.startedViewers)
+        if (running.file == file) return static_cast<intptr_t>(running.pid);
 
     std::vector<std::string> arguments = viewerArguments(s.viewer, file, topic);
     std::vector<gchar*> argv;
@@ -148,14 +147,28 @@ intptr_t showHtmlHelp(const std::string& locator) {
     GPid pid = 0;
     if (!g_spawn_async(nullptr, argv.data(), nullptr, flags, nullptr, nullptr, &pid, nullptr))
         return 0;
-    s.startedViewers.push_back(pid);
+    s.startedViewers.push_back({file, pid});
     return static_cast<intptr_t>(pid);
 }
 
+// Asks every viewer to end at once, waits for them together (one short
+// wait, however many there are), then kills and reaps those left.
 void closeHtmlHelp() {
-    HelpViewerState& s = state();
-    for (GPid pid : s.startedViewers) endViewer(pid);
-    s.startedViewers.clear();
+    std::vector<StartedViewer>& viewers = state().startedViewers;
+    reapEndedViewers();
+    for (const StartedViewer& v : viewers)
+        kill(v.pid, SIGTERM);
+    const gint64 deadline = g_get_monotonic_time() + viewersEndMicroseconds;
+    while (!viewers.empty() && g_get_monotonic_time() < deadline) {
+        g_usleep(10000);
+        reapEndedViewers();
+    }
+    for (const StartedViewer& v : viewers) {
+        kill(v.pid, SIGKILL);
+        while (waitpid(v.pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    viewers.clear();
 }
 
 void showClassicHelp(const std::string&, const std::string&) {}

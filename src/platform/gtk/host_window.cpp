@@ -39,6 +39,9 @@ void endAtOnce(int) { _exit(0); }
 // end like any other.
 int endOnError(Display*, XErrorEvent*) { _exit(0); }
 
+// So is the display's end (Xlib's own handler exits with code 1).
+int endOnLostDisplay(Display*) { _exit(0); }
+
 void makeSurface(int32_t width, int32_t height) {
     host.width = std::max(width, 1);
     host.height = std::max(height, 1);
@@ -89,6 +92,7 @@ WindowHandle adoptWindow(uint64_t id) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return nullptr;
     XSetErrorHandler(endOnError);
+    XSetIOErrorHandler(endOnLostDisplay);
     const Window window = id ? static_cast<Window>(id) : DefaultRootWindow(display);
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes) || !drawableVisual(attributes)) {

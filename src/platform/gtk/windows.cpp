@@ -7,7 +7,10 @@
 // hands to the program.
 #include <algorithm>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <X11/Xlib.h>
 
 #include "picture/images.h"
 #include "platform/drawing_services.h"
@@ -389,6 +392,10 @@ void initWindowServices() {
     // first window, which costs tens of megabytes and milliseconds.
     g_setenv("GDK_GL", "disable", FALSE);
     displayReady = gtk_init_check(nullptr, nullptr);
+    // GDK's own handler for a lost display (the X server gone, the
+    // connection broken) exits with code 1; the program's ends are all 0.
+    // Nothing can be restored on a display that is gone.
+    if (displayReady) XSetIOErrorHandler([](Display*) -> int { _exit(0); });
 }
 
 void initControlServices() {}

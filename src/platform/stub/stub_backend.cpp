@@ -121,6 +121,13 @@ int writeSettingText(SettingsRoot, const std::string&, const std::string& valueN
     backend().storeWrites.push_back(valueName + "=" + text);
     return 2;
 }
+int updateSettingTexts(SettingsRoot root, const std::string& keyPath,
+                       const std::vector<std::string>& names, const SettingsChange& change) {
+    std::vector<std::string> texts;
+    for (const std::string& name : names) texts.push_back(readSettingText(root, keyPath, name));
+    for (const auto& [name, text] : change(texts)) writeSettingText(root, keyPath, name, text);
+    return 2;
+}
 std::string programFolder() {
     return backend().programFolder;
 }

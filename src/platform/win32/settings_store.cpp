@@ -1,6 +1,8 @@
 // The settings store on the registry's per-user branch.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/settings_store.h"
 #include "startup/settings.h"
 
@@ -44,6 +46,18 @@ int writeSettingText(SettingsRoot root, const std::string& keyPath, const std::s
                                        static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
     return result == ERROR_SUCCESS ? 2 : 1;
+}
+
+// Value by value: the registry makes each read and each write whole on its own.
+int updateSettingTexts(SettingsRoot root, const std::string& keyPath,
+                       const std::vector<std::string>& names, const SettingsChange& change) {
+    std::vector<std::string> texts;
+    for (const std::string& name : names)
+        texts.push_back(readSettingText(root, keyPath, name));
+    int result = 2;
+    for (const auto& [name, text] : change(texts))
+        result = std::min(result, writeSettingText(root, keyPath, name, text));
+    return result;
 }
 
 std::string programFolder() {
