@@ -5,8 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-cmake --preset linux >/dev/null
+scripts/setup.sh show
+# The tests and the help file need packages the show does not: configure them
+# only when those are present.
+tests=OFF help=OFF
+[ -d /usr/src/googletest ] && tests=ON
+command -v chmcmd >/dev/null && help=ON
+cmake --preset linux -DPLAIDWICK_TESTS=$tests -DPLAIDWICK_HELP=$help >/dev/null
 cmake --build --preset linux --target plaidwick >/dev/null
 program=build/linux/plaidwick
 

@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages that build and test Plaidwick are present.
 # As root, missing ones are installed; otherwise the missing list is printed.
+# "scripts/setup.sh show" asks only for what building and running the Linux
+# show needs (scripts/run-show.sh).
 set -euo pipefail
 
-packages=(
-  cmake make g++ pkg-config python3 googletest
-  libgtk-3-dev fonts-dejavu-core
+# The Linux program, and the virtual display and screenshot for a machine without one.
+show=(
+  cmake make g++ pkg-config python3 libgtk-3-dev fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick
+)
+# The tests, the Windows build under Wine, the help file and its viewer.
+tests=(
+  googletest
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
-  xscreensaver strace
+  x11-apps xscreensaver strace
+  fp-utils libchm-bin xchm
 )
-# The help viewer is optional: Help does nothing without it.
-optional=(xchm)
+packages=("${show[@]}")
+[ "${1:-}" = show ] || packages+=("${tests[@]}")
 
 missing=()
-for p in "${packages[@]}" "${optional[@]}"; do
+for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

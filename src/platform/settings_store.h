@@ -17,5 +17,13 @@ int writeSettingText(SettingsRoot root, const std::string& keyPath, const std::s
 // The running program's folder, ending in the platform's path separator.
 std::string programFolder();
 
+// Where an install into PREFIX/bin puts the program's other files, such as
+// its help file: a folder under PREFIX, its parts separated by "/"
+// ("share/plaidwick" on Linux); empty where they go beside the program.
+const char* installedDataFolder();
+
+// True when a file or folder exists at the path.
+bool fileExists(const std::string& path);
+
 // The platform's path separator ("\\" on Windows, "/" elsewhere).
 const char* pathSeparator();

@@ -19,6 +19,8 @@ namespace {
 
 const char* const errorOpening = "Error Opening Key";
 const char* const errorReading = "Error Reading Key";
+// The help file the dialog opens from the install path's folder.
+const char* const helpFileName = "Plaidwick.chm";
 
 std::string readSetting(const char* valueName) {
     return readSettingText(SettingsRoot::currentUser, settingsKeyPath, valueName);
@@ -30,11 +32,30 @@ void writeSetting(const char* valueName, const std::string& text) {
 
 bool isErrorText(const std::string& text) { return text == errorOpening || text == errorReading; }
 
-// The stored install path, or the program's folder written back in its place.
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The folder that holds the help file when no install path is stored: for a
+// program installed in PREFIX/bin, the platform's data folder under PREFIX
+// when the help file is there; otherwise the program's own folder.
+std::string defaultInstallPath() {
+    const std::string folder = programFolder();
+    const std::string separator = pathSeparator();
+    const std::string binFolder = separator + "bin" + separator;
+    const std::string dataFolder = installedDataFolder();
+    if (dataFolder.empty() || !endsWith(folder, binFolder)) return folder;
+    std::string installed = folder.substr(0, folder.size() - binFolder.size() + separator.size());
+    for (char c : dataFolder) installed += c == '/' ? separator : std::string(1, c);
+    installed += separator;
+    return fileExists(installed + helpFileName) ? installed : folder;
+}
+
+// The stored install path, or the default written back in its place.
 std::string loadInstallPath() {
     const std::string text = readSetting(installPathValue);
     if (!isErrorText(text) && !text.empty()) return text;
-    const std::string folder = programFolder();
+    const std::string folder = defaultInstallPath();
     writeSetting(installPathValue, folder);
     return folder;
 }

@@ -65,3 +65,36 @@ expect_stored() {
   got="$(store_get "Tartan Order") $(store_get "Tartan Info") $(store_get "Tartan Zoom") $(store_get "Tartan Delay")"
   [ "$got" = "$*" ] || fail "stored order, info, zoom, delay are $got, not $*"
 }
+
+# The settings dialog of the program in $program (both builds).
+
+# Opens the dialog, checks that its 420x300 client area is centred on the
+# screen, and finds the client area's corner (a frame drawn around it is as
+# wide on the left, right and bottom).
+open_dialog() {
+  run_program "$program" /c
+  dialog=$E2E_LAST_PID
+  window=$(wait_window "Plaidwick ScreenSaver 1.0")
+  [ -n "$window" ] || fail "the dialog did not open"
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  border=$(((WIDTH - 420) / 2))
+  client_x=$((X + border)) client_y=$((Y + HEIGHT - 300 - border))
+  [ "$border" -ge 0 ] && [ $((HEIGHT - 300 - 2 * border)) -ge 0 ] || fail "no 420x300 client area in ${WIDTH}x${HEIGHT}"
+  [ $((2 * X + WIDTH - 1024)) -ge -2 ] && [ $((2 * X + WIDTH - 1024)) -le 2 ] &&
+    [ $((2 * Y + HEIGHT - 768)) -ge -2 ] && [ $((2 * Y + HEIGHT - 768)) -le 2 ] || fail "not centred: $X,$Y ${WIDTH}x${HEIGHT}"
+}
+
+# click X Y: a click at client coordinates of the dialog.
+click() {
+  xdotool mousemove $((client_x + $1)) $((client_y + $2))
+  sleep 0.2
+  xdotool click 1
+  sleep 0.3
+}
+
+# button OK|Cancel: clicks it; the dialog ends with code 0.
+button() {
+  if [ "$1" = OK ]; then click 150 280; else click 250 280; fi
+  expect_exit "$dialog" 10 0 "$1"
+}

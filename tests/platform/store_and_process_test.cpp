@@ -23,8 +23,10 @@ TEST(Store, TextsRoundTripMissingAndLongValuesAreErrorsAndTheProgramFolderIsFoun
     EXPECT_EQ(probe::readValue("Other"), "Error Reading Key");
     // The program's folder holds this program, named as programs are on its platform.
     const std::string folder = programFolder();
-    EXPECT_TRUE(!folder.empty() && folder.back() == pathSeparator()[0] &&
-                !probe::fileText(folder + "platform_tests" + (folder.back() == '\\' ? ".exe" : "")).empty()) << folder;
+    const std::string self = folder + "platform_tests" + (folder.back() == '\\' ? ".exe" : "");
+    EXPECT_TRUE(!folder.empty() && folder.back() == pathSeparator()[0] && !probe::fileText(self).empty()) << folder;
+    // fileExists finds files and folders, not what is missing.
+    EXPECT_TRUE(fileExists(self) && fileExists(folder) && !fileExists(folder + "no such file")) << folder;
 }
 
 // The pointer can be hidden over new windows and is read in screen pixels;

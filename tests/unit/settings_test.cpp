@@ -1,6 +1,8 @@
 // The settings rules of the show: what it reads from the store and writes
-// back; and the folder part of the program's file name, kept as "Install Path".
+// back; the folder part of the program's file name, and the help file's
+// installed folder, kept as "Install Path".
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,25 @@ TEST_F(Settings, ShowSideReadsAndWritesBackWhatIsMissing) {
         EXPECT_EQ(s.installPath + " " + std::to_string(s.randomOrder) + " " + std::to_string(s.showNames) + " " +
                       std::to_string(s.zoom) + " " + std::to_string(s.delayMs), c.read) << c.name << " = " << c.text;
         EXPECT_EQ(stub::backend().storeWrites, c.writes) << c.name;
+    }
+}
+
+TEST_F(Settings, WithoutAStoredPathTheHelpFileIsLookedForWhereAnInstallPutsIt) {
+    // The program's folder, the platform's data folder, the files there; the install path the show reads and writes.
+    struct Case { const char* folder; const char* data; std::set<std::string> files; const char* expected; };
+    const std::set<std::string> installed{"/usr/share/plaidwick/Plaidwick.chm"};
+    for (const Case& c : {Case{"/usr/bin/", "share/plaidwick", installed, "/usr/share/plaidwick/"},
+                          {"/usr/bin/", "share/plaidwick", {"/usr/share/plaidwick/"}, "/usr/bin/"},
+                          {"/usr/bin/", "", installed, "/usr/bin/"}, {"/usr/sbin/", "share/plaidwick", installed, "/usr/sbin/"},
+                          {"/bin/", "share/plaidwick", {"/share/plaidwick/Plaidwick.chm"}, "/share/plaidwick/"},
+                          {"/opt/bin/x/", "share/plaidwick", {"/opt/share/plaidwick/Plaidwick.chm"}, "/opt/bin/x/"}}) {
+        stub::reset();
+        stub::backend().programFolder = c.folder;
+        stub::backend().installedDataFolder = c.data;
+        stub::backend().files = c.files;
+        loadSaverSettings();
+        EXPECT_EQ(saverSettings().installPath, c.expected) << c.folder << " " << c.data;
+        EXPECT_EQ(stub::backend().store["Install Path"], c.expected) << c.folder;
     }
 }
 

@@ -262,4 +262,8 @@ std::string programFolder() {
     return folderOfPath(target, '/');
 }
 
+const char* installedDataFolder() { return "share/plaidwick"; }
+
+bool fileExists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
+
 const char* pathSeparator() { return "/"; }

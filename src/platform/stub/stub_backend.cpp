@@ -124,6 +124,12 @@ int writeSettingText(SettingsRoot, const std::string&, const std::string& valueN
 std::string programFolder() {
     return backend().programFolder;
 }
+const char* installedDataFolder() {
+    return backend().installedDataFolder.c_str();
+}
+bool fileExists(const std::string& path) {
+    return backend().files.count(path) > 0;
+}
 const char* pathSeparator() {
     return "/";
 }

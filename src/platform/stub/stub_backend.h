@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,6 +59,8 @@ struct Backend {
     std::map<std::string, std::string> store; // the one key's values
     std::vector<std::string> storeWrites;     // "name=text", in order
     std::string programFolder = "/opt/stub/";
+    std::string installedDataFolder; // empty: other files go beside the program
+    std::set<std::string> files;     // the paths fileExists finds
     HelpLibrary help = HelpLibrary::withHtmlHelp;
     std::vector<std::string>
         helpCalls; // "html <locator>", "classic <file>|<topic>", "close html", "close classic"

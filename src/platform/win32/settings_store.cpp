@@ -54,4 +54,9 @@ std::string programFolder() {
                         '\\');
 }
 
+// An installer puts the help file beside the screensaver.
+const char* installedDataFolder() { return ""; }
+
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 const char* pathSeparator() { return "\\"; }
