@@ -20,6 +20,12 @@ endif()
 
 set(INSTALLER_SCRIPT ${CMAKE_SOURCE_DIR}/packaging/windows/plaidwick.nsi)
 set(INSTALLER ${CMAKE_BINARY_DIR}/PlaidwickSetup.exe)
+set(WIZARD_IMAGE ${CMAKE_BINARY_DIR}/generated/installer-wizard.bmp)
+add_custom_command(
+  OUTPUT ${WIZARD_IMAGE}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_wizard_image.py ${WIZARD_IMAGE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_wizard_image.py ${CMAKE_SOURCE_DIR}/tools/make_icon.py
+  COMMENT "Weaving the installer's side picture")
 add_custom_command(
   OUTPUT ${INSTALLER}
   COMMAND ${MAKENSIS} -V2 -NOCD
@@ -28,10 +34,11 @@ add_custom_command(
           -DSCR=$<TARGET_FILE:plaidwick>
           -DCHM=${CMAKE_BINARY_DIR}/Plaidwick.chm
           -DICON=${CMAKE_SOURCE_DIR}/src/resources/plaidwick.ico
+          -DWIZARD_IMAGE=${WIZARD_IMAGE}
           -DOUTFILE=${INSTALLER}
           ${INSTALLER_SCRIPT}
   DEPENDS ${INSTALLER_SCRIPT} plaidwick plaidwick_help ${CMAKE_BINARY_DIR}/Plaidwick.chm
-          ${CMAKE_SOURCE_DIR}/src/resources/plaidwick.ico
+          ${CMAKE_SOURCE_DIR}/src/resources/plaidwick.ico ${WIZARD_IMAGE}
   COMMENT "Making the installer PlaidwickSetup.exe")
 add_custom_target(plaidwick_installer ALL DEPENDS ${INSTALLER})
 

@@ -5,7 +5,8 @@
 ; leaves the user's settings (HKCU\Software\Plaidwick ScreenSaver) alone.
 ;
 ; makensis -DVERSION=1.0 -DFILE_VERSION=1.0.0.0 -DSCR=Plaidwick.scr
-;          -DCHM=Plaidwick.chm -DICON=plaidwick.ico -DOUTFILE=PlaidwickSetup.exe plaidwick.nsi
+;          -DCHM=Plaidwick.chm -DICON=plaidwick.ico -DWIZARD_IMAGE=side.bmp
+;          -DOUTFILE=PlaidwickSetup.exe plaidwick.nsi
 ;
 ; Silent install: PlaidwickSetup.exe /S, with /ACTIVATE to make Plaidwick the
 ; current screensaver. Silent uninstall: Uninstall.exe /S.
@@ -46,6 +47,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_IMAGE}"
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "This will install ${PRODUCT} ${VERSION}, a screensaver that weaves Scottish tartans, and its help file into the Windows system folder.$\r$\n$\r$\nYour settings from an earlier copy are kept.$\r$\n$\r$\n$_CLICK"
 !define MUI_COMPONENTSPAGE_SMALLDESC
