@@ -197,13 +197,12 @@ TEST(SettingsDialog, EachTextFitsItsControlAndNoControlsOverlap) {
     for (int32_t n : {okButton, helpButton, cancelButton, showNamesBox, zoomSlider, zoomLabel, randomOrderBox,
                       delaySlider, delayLabel, zoomHeading, delayHeading, aboutImage, aboutTextBox}) {
         if (n == aboutImage) setControlState(settingsPanel, 1), seen.resize(3);  // the About page
-        const probe::TextFit f = n == zoomSlider || n == delaySlider || n == aboutImage ? probe::TextFit{1, 0, 1, 0}
-                                                                                         : probe::textFit(w, n);
+        const probe::TextFit f = probe::textFit(w, n);  // before the size: a new text's is known at the next frame
         const probe::Rect r = probe::controlRect(w, n);
-        EXPECT_TRUE(r.width > 0 && f.needWidth > 0 && f.needWidth <= f.width && f.needHeight <= f.height)
+        EXPECT_TRUE(r.width > 0 && f.needWidth <= f.width && f.needHeight <= f.height)
             << n << " needs " << f.needWidth << "x" << f.needHeight << " in " << f.width << "x" << f.height;
-        const bool inPanel = !apart(r, panel) && r.x >= panel.x && r.y >= panel.y &&
-                             r.x + r.width <= panel.x + panel.width && r.y + r.height <= panel.y + panel.height;
+        const bool inPanel = r.x >= panel.x && r.y >= panel.y && r.x + r.width <= panel.x + panel.width &&
+                             r.y + r.height <= panel.y + panel.height;
         EXPECT_TRUE(n <= cancelButton ? apart(r, panel) : inPanel) << n << " and the panel";
         for (const probe::Rect& o : seen) EXPECT_TRUE(apart(r, o)) << n << " overlaps " << o.x << "," << o.y;
         seen.push_back(r);
