@@ -2,7 +2,8 @@
 # PlaidwickSetup.exe in a Wine prefix made for the run: a silent install with
 # /ACTIVATE puts the files and registry entries in place; the installed
 # screensaver runs its dialog, whose Help opens the installed help file, and
-# its show; a silent uninstall takes back all it made and keeps the settings.
+# its show; a silent uninstall takes back all it made, gives back the
+# screensaver it replaced and keeps the settings.
 # Usage: e2e_installer.sh PlaidwickSetup.exe Plaidwick.scr Plaidwick.chm VERSION
 set -uo pipefail
 . "$(dirname "$0")/e2e_lib.sh"
@@ -20,14 +21,14 @@ reg_value() { wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 
 
 note "a silent install with /ACTIVATE"
 store_set "Tartan Zoom" 3
+wine_run reg add "$desktop_key" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
 wine_run "$setup" /S /ACTIVATE || fail "the installer failed"
-cmp -s "$2" "$system/Plaidwick.scr" && cmp -s "$3" "$system/Plaidwick.chm" || fail "Plaidwick.scr or .chm not installed"
-[ -f "$folder/Uninstall.exe" ] || fail "no uninstaller"
+cmp -s "$2" "$system/Plaidwick.scr" && cmp -s "$3" "$system/Plaidwick.chm" && [ -f "$folder/Uninstall.exe" ] ||
+  fail "Plaidwick.scr, Plaidwick.chm or the uninstaller is missing"
 for entry in "DisplayName=Plaidwick ScreenSaver" "DisplayVersion=$version" "DisplayIcon=$program,0" \
-  "UninstallString=\"C:\\Program Files\\Plaidwick ScreenSaver\\Uninstall.exe\""; do
+  "Publisher=The Plaidwick weavers" "UninstallString=\"C:\\Program Files\\Plaidwick ScreenSaver\\Uninstall.exe\""; do
   [ "$(reg_value "$uninstall_key" "${entry%%=*}")" = "${entry#*=}" ] || fail "the uninstall entry has no $entry"
 done
-[ -n "$(reg_value "$uninstall_key" Publisher)" ] || fail "no publisher"
 size=$(($(reg_value "$uninstall_key" EstimatedSize)))
 [ $((size * 1024)) -ge $(($(stat -c %s "$2") + $(stat -c %s "$3"))) ] || fail "an estimated size of $size KB"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = "$program" ] || fail "Plaidwick is not the current screensaver"
@@ -49,12 +50,12 @@ for _ in $(seq 50); do [ "$(colours)" -gt 2 ] && break; sleep 0.4; done
 xdotool mousemove 10 10
 expect_exit "$E2E_LAST_PID" 10 0 "the show after a pointer move"
 
-note "a silent uninstall takes back every file and entry and keeps the settings"
+note "a silent uninstall takes back every file and entry, gives back the screensaver, keeps the settings"
 wine_run "C:\\Program Files\\Plaidwick ScreenSaver\\Uninstall.exe" /S || fail "the uninstaller failed"
 # The uninstaller runs on from a copy of itself and deletes the original last.
 for _ in $(seq 100); do [ -e "$folder" ] || break; sleep 0.2; done
 [ ! -e "$folder" ] && [ ! -e "$system/Plaidwick.scr" ] && [ ! -e "$system/Plaidwick.chm" ] || fail "files are left"
 wine_run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left"
-[ -z "$(reg_value "$desktop_key" SCRNSAVE.EXE)" ] || fail "Plaidwick is still the screensaver"
+[ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = 'C:\windows\system32\other.scr' ] || fail "the screensaver is not given back"
 [ "$(store_get "Tartan Zoom")" = 3 ] || fail "the settings are gone"
 echo "installer: all checks passed"
