@@ -504,7 +504,26 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-void setWindowFont(HWND window) { SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), TRUE); }
+// The controls' font at a layout's resolution: the default GUI font, and at
+// other resolutions its face at the 8 points it has at 96 per inch (Windows
+// does not scale the stock font with the resolution). Kept for the process.
+HFONT fontFor(int dpi) {
+    static std::map<int, HFONT> made;
+    if (dpi == 96) return guiFont;
+    HFONT& font = made[dpi];
+    if (!font) {
+        LOGFONTA face{};
+        GetObjectA(guiFont, sizeof face, &face);
+        face.lfHeight = -MulDiv(8, dpi, 72);
+        face.lfWidth = 0;
+        font = CreateFontIndirectA(&face);
+    }
+    return font ? font : guiFont;
+}
+
+void setWindowFont(HWND window) {
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(layoutDpi(window))), TRUE);
+}
 
 int32_t checkBoxState(HWND window) {
     return SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
