@@ -10,13 +10,13 @@ show=(
   cmake make g++ pkg-config python3 libgtk-3-dev fonts-dejavu-core
   xvfb xauth xdotool x11-utils imagemagick
 )
-# The tests, the Windows build under Wine, the help file and its viewer.
+# The tests, the Windows build under Wine and its installer, the help file and its viewer.
 tests=(
   googletest
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   x11-apps xscreensaver strace lintian
-  fp-utils libchm-bin xchm
+  fp-utils libchm-bin xchm nsis
   clang libclang-rt-14-dev
 )
 packages=("${show[@]}")

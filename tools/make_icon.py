@@ -1,17 +1,19 @@
 #!/usr/bin/env python3
-"""Writes the program's 32 x 32 icon: a small tartan woven by the 2/2 twill.
+"""Writes the program's icon: a small tartan woven by the 2/2 twill, 32 x 32
+and 16 x 16.
 
 Usage: make_icon.py OUTPUT.ico
 
-The sett is symmetric and repeats twice across the icon; each crossing is
-one pixel, the weft showing where the twill row (shifted by one column per
-row) says so, the warp elsewhere. The file holds one 32-bit image with an
+The sett is symmetric, 16 threads wide: it repeats twice across the large
+image and once across the small one; each crossing is one pixel, the weft
+showing where the twill row (shifted by one column per row) says so, the
+warp elsewhere. The file holds one 32-bit image of each size with an
 all-opaque mask. Only the standard library is used.
 """
 import struct
 import sys
 
-SIZE = 32
+SIZES = (32, 16)
 # Thread colours (red, green, blue).
 COLOURS = {
     "K": (16, 16, 16),      # black
@@ -24,10 +26,10 @@ COLOURS = {
 HALF_SETT = [("B", 3), ("K", 2), ("G", 2), ("R", 1)]
 
 
-def threads():
+def threads(size):
     half = [colour for colour, count in HALF_SETT for _ in range(count)]
     sett = half + half[::-1]
-    return [sett[i % len(sett)] for i in range(SIZE)]
+    return [sett[i % len(sett)] for i in range(size)]
 
 
 def twill_shows_weft(x, y):
@@ -35,34 +37,41 @@ def twill_shows_weft(x, y):
     return ((x + y) % 4) < 2
 
 
-def pixel_rows():
-    warp = threads()
-    weft = threads()
+def pixel_rows(size):
+    warp = threads(size)
+    weft = threads(size)
     rows = []
-    for y in range(SIZE):
+    for y in range(size):
         row = []
-        for x in range(SIZE):
+        for x in range(size):
             letter = weft[y] if twill_shows_weft(x, y) else warp[x]
-            if (x == 0 or y == 0 or x == SIZE - 1 or y == SIZE - 1):
+            if (x == 0 or y == 0 or x == size - 1 or y == size - 1):
                 letter = "Y"  # a thin selvedge frame keeps the square readable when small
             row.append(COLOURS[letter])
         rows.append(row)
     return rows
 
 
-def icon_bytes():
-    rows = pixel_rows()
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+def image_bytes(size):
+    rows = pixel_rows(size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     colour = bytearray()
     for row in reversed(rows):  # bottom-up
         for red, green, blue in row:
             colour += bytes((blue, green, red, 255))
-    mask_stride = ((SIZE + 31) // 32) * 4
-    mask = bytes(mask_stride * SIZE)  # all opaque
-    image = header + bytes(colour) + mask
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 32, len(image), 6 + 16)
-    return directory + entry + image
+    mask_stride = ((size + 31) // 32) * 4
+    mask = bytes(mask_stride * size)  # all opaque
+    return header + bytes(colour) + mask
+
+
+def icon_bytes():
+    images = [image_bytes(size) for size in SIZES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(SIZES, images):
+        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
 
 
 def main():

@@ -72,7 +72,7 @@ std::string buildAboutText() {
 
 bool openSettingsDialog() {
     const uint32_t flags = styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen |
-                           centreOverActive;
+                           centreOverActive | scaledLayout;
     WindowHandle window = openTopWindow(0, 361, 207, 420, 300, flags, dialogTitle);
     if (!window) return false;
     if (beginControlList(window)) addControls();

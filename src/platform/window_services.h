@@ -18,10 +18,14 @@ enum EventCode : int32_t {
 };
 
 // Window flags: bit 0 centres on the screen, bit 1 over the active window
-// (or on the screen when there is none); the rest is the window style.
+// (or on the screen when there is none); bit 2 scales the window's client
+// size and its controls' positions and sizes, which are then given for a
+// text resolution of 96 per inch, to the desktop's text resolution (so that
+// text in its default font still fits); the rest is the window style.
 enum WindowFlag : uint32_t {
     centreOnScreen = 0x1,
     centreOverActive = 0x2,
+    scaledLayout = 0x4,
     styleHiddenBit = 0x10000000,   // inverted: passing it makes a hidden window
     styleCaption = 0x00C00000,
     styleSystemMenu = 0x00080000,

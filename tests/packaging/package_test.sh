@@ -22,6 +22,7 @@ usr/libexec/xscreensaver/plaidwick
 usr/share/applications/plaidwick.desktop
 usr/share/doc/plaidwick/changelog.gz
 usr/share/doc/plaidwick/copyright
+usr/share/icons/hicolor/16x16/apps/plaidwick.png
 usr/share/icons/hicolor/32x32/apps/plaidwick.png
 usr/share/man/man6/plaidwick.6.gz
 usr/share/plaidwick/Plaidwick.chm

@@ -34,6 +34,11 @@ uint32_t screenPixel(int32_t x, int32_t y);  // 0x00RRGGBB of a screen point
 
 Rect controlRect(WindowHandle window, int32_t number);  // relative to the client area; 0 by 0 when not shown
 int32_t focusedControl(WindowHandle window);            // -1 when no control has the focus
+// What a control's text needs (at the control's width, for text that wraps)
+// and the box it has, in pixels (a backend that grows a control to its
+// content shows that in controlRect).
+struct TextFit { int32_t needWidth, needHeight, width, height; };
+TextFit textFit(WindowHandle window, int32_t number);
 
 enum class Key { tab, shiftTab, right };
 void press(WindowHandle window, Key key);

@@ -4,12 +4,15 @@
 
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
+#include "config/dialog.h"
 #include "picture/drawing.h"
 #include "picture/images.h"
 #include "platform/drawing_services.h"
 #include "platform/process_services.h"
 #include "probe.h"
+#include "resources/about_banner.h"
 
 // The platform layer, started once as the program's start-up starts it.
 struct StartPlatform : ::testing::Environment {
@@ -174,4 +177,35 @@ TEST_F(Dialog, PagesEventsAndTheTabOrder) {
     }
     probe::press(window, probe::Key::right);
     EXPECT_TRUE(probe::awaitEvent(controlEvent, 6, [] { return getControlState(6) == 2; }));
+}
+
+// The settings dialog's texts, at their longest, fit their controls, and the
+// controls neither overlap nor leave the panel, at the desktop's text scale
+// (the suite is also run at larger ones).
+TEST(SettingsDialog, EachTextFitsItsControlAndNoControlsOverlap) {
+    probe::freshStore();
+    loadImageFromMemory(0, aboutBannerData, aboutBannerSize);
+    ASSERT_TRUE(openSettingsDialog());
+    WindowHandle w = currentWindow();
+    setControlState(zoomSlider, 10), setControlState(delaySlider, 60);
+    handleDialogEvent(controlEvent, zoomSlider), handleDialogEvent(controlEvent, delaySlider);
+    const auto apart = [](probe::Rect a, probe::Rect b) {
+        return a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y || b.y + b.height <= a.y;
+    };
+    const probe::Rect panel = probe::controlRect(w, settingsPanel);
+    std::vector<probe::Rect> seen;
+    for (int32_t n : {okButton, helpButton, cancelButton, showNamesBox, zoomSlider, zoomLabel, randomOrderBox,
+                      delaySlider, delayLabel, zoomHeading, delayHeading, aboutImage, aboutTextBox}) {
+        if (n == aboutImage) setControlState(settingsPanel, 1), seen.resize(3);  // the About page
+        const probe::TextFit f = probe::textFit(w, n);  // before the size: a new text's is known at the next frame
+        const probe::Rect r = probe::controlRect(w, n);
+        EXPECT_TRUE(r.width > 0 && f.needWidth <= f.width && f.needHeight <= f.height)
+            << n << " needs " << f.needWidth << "x" << f.needHeight << " in " << f.width << "x" << f.height;
+        const bool inPanel = r.x >= panel.x && r.y >= panel.y && r.x + r.width <= panel.x + panel.width &&
+                             r.y + r.height <= panel.y + panel.height;
+        EXPECT_TRUE(n <= cancelButton ? apart(r, panel) : inPanel) << n << " and the panel";
+        for (const probe::Rect& o : seen) EXPECT_TRUE(apart(r, o)) << n << " overlaps " << o.x << "," << o.y;
+        seen.push_back(r);
+    }
+    closeAllWindows();
 }

@@ -26,7 +26,8 @@ TEST_F(Dialog, OpensWithItsFourteenControls) {
     ASSERT_TRUE(openSettingsDialog());
     const stub::Window& w = *stub::window(0);
     EXPECT_TRUE(w.title == "Plaidwick ScreenSaver 1.0" && w.width == 420 && w.height == 300 &&
-                w.flags == (styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen | centreOverActive));
+                w.flags == (styleCaption | styleSystemMenu | styleSizingBorder | centreOnScreen | centreOverActive |
+                            scaledLayout));
     std::ostringstream controls;  // number, kind, page (-1: the window), x, y, width, height, text; a slider's range
     for (const auto& [number, c] : stub::backend().controls)
         controls << number << " " << static_cast<int>(c.kind) << " " << c.page << " " << c.x << "," << c.y << " "

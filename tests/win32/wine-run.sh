@@ -10,7 +10,9 @@
 # needs it).
 set -u
 
-prefix=${PLAIDWICK_WINEPREFIX:-${TMPDIR:-/tmp}/plaidwick-wine-$(id -u)}
+# PLAIDWICK_DPI: a screen resolution (dots per inch) other than 96, in a
+# prefix of its own.
+prefix=${PLAIDWICK_WINEPREFIX:-${TMPDIR:-/tmp}/plaidwick-wine-$(id -u)}${PLAIDWICK_DPI:+-dpi$PLAIDWICK_DPI}
 mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
@@ -35,6 +37,10 @@ initialise_prefix() {
             /v 'MS Shell Dlg' /t REG_SZ /d 'MS Sans Serif' /f >/dev/null 2>&1 9>&-
         # Xvfb runs no window manager: let Wine draw captions and borders,
         # and not wait (2 s per window) for a manager to withdraw a window.
+        if [ -n "${PLAIDWICK_DPI:-}" ]; then
+            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$PLAIDWICK_DPI" /f \
+                >/dev/null 2>&1 9>&-
+        fi
         for setting in Decorated Managed; do
             wine reg add 'HKCU\Software\Wine\X11 Driver' /v $setting /t REG_SZ /d N /f \
                 >/dev/null 2>&1 9>&-

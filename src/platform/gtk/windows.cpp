@@ -6,6 +6,7 @@
 // Signal handlers do not act: they leave one pending event that waitEvent
 // hands to the program.
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -29,6 +30,7 @@ struct TopWindow {
     int32_t height = 0;
     int32_t shownWidth = 0;  // client size last allocated, to notice changes
     int32_t shownHeight = 0;
+    double scale = 1;  // what the layout given is multiplied by
 };
 
 enum class ControlKind { none, button, checkBox, label, slider, picture, panel };
@@ -76,6 +78,25 @@ TopWindow* findWindow(WindowHandle handle) {
     for (TopWindow* w : windowTable)
         if (w && w->window == handle) return w;
     return nullptr;
+}
+
+// The window that holds a widget.
+TopWindow* windowOf(GtkWidget* widget) {
+    GtkWidget* top = widget ? gtk_widget_get_toplevel(widget) : nullptr;
+    for (TopWindow* w : windowTable)
+        if (w && w->window == top) return w;
+    return nullptr;
+}
+
+// The desktop's text scale: its font resolution (which follows the desktop's
+// settings and GDK_DPI_SCALE) over 96 per inch.
+double textScale() {
+    const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+    return resolution > 0 ? resolution / 96 : 1;
+}
+
+int32_t scaled(int32_t value, double scale) {
+    return scale == 1 ? value : static_cast<int32_t>(std::lround(value * scale));
 }
 
 bool anyWindowOpen() {
@@ -180,22 +201,41 @@ void makeBuffer(TopWindow* w) {
     gtk_widget_show(w->canvas);
 }
 
-// A picture control's own copy of an image's pixels (null for no image).
-cairo_surface_t* surfaceOfImage(const PixelView& pixels) {
+// A picture control's own copy of an image's pixels (null for no image),
+// scaled (and smoothed) by `scale`.
+cairo_surface_t* surfaceOfImage(const PixelView& pixels, double scale) {
     if (!pixels.pixels) return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, pixels.width, pixels.height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, scaled(pixels.width, scale),
+                                                          scaled(pixels.height, scale));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
     }
     const PixelView copy = viewOf(surface);
-    for (int32_t y = 0; y < pixels.height; ++y) std::copy_n(pixels.row(y), pixels.width, copy.row(y));
+    for (int32_t y = 0; y < pixels.height && scale == 1; ++y)
+        std::copy_n(pixels.row(y), pixels.width, copy.row(y));
     cairo_surface_mark_dirty(surface);
+    if (scale != 1) {
+        cairo_surface_t* source = cairo_image_surface_create_for_data(
+            reinterpret_cast<unsigned char*>(pixels.pixels), CAIRO_FORMAT_RGB24, pixels.width, pixels.height,
+            pixels.stride * 4);
+        cairo_t* cr = cairo_create(surface);
+        cairo_scale(cr, static_cast<double>(copy.width) / pixels.width,
+                    static_cast<double>(copy.height) / pixels.height);
+        cairo_set_source_surface(cr, source, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_destroy(source);
+    }
     return surface;
 }
 
+// A picture shows an image scaled with its window's layout.
 void showImage(GtkWidget* picture, const PixelView& pixels) {
-    cairo_surface_t* surface = surfaceOfImage(pixels);
+    const TopWindow* w = windowOf(picture);
+    cairo_surface_t* surface = surfaceOfImage(pixels, w ? w->scale : 1);
     gtk_image_set_from_surface(GTK_IMAGE(picture), surface);
     if (surface) cairo_surface_destroy(surface);
 }
@@ -269,7 +309,8 @@ void keepCreationFocusOrder(GtkWidget* parent) {
 }
 
 // Puts `outer` (the control, or the frame around it) at (x, y) of the
-// control parent and records `widget` as control `number`.
+// control parent, scaled with its window's layout, and records `widget` as
+// control `number`.
 bool placeControl(int32_t number, ControlKind kind, GtkWidget* widget, GtkWidget* outer, int32_t x,
                   int32_t y, int32_t width, int32_t height) {
     if (!controlParent || number < 0) {
@@ -279,8 +320,10 @@ bool placeControl(int32_t number, ControlKind kind, GtkWidget* widget, GtkWidget
     }
     if (static_cast<size_t>(number) >= controlTable.size())
         controlTable.resize(static_cast<size_t>(number) + 31);
-    gtk_widget_set_size_request(outer, std::max(width, 0), std::max(height, 0));
-    gtk_fixed_put(GTK_FIXED(controlParent), outer, x, y);
+    const TopWindow* w = windowOf(controlParent);
+    const double scale = w ? w->scale : 1;
+    gtk_widget_set_size_request(outer, std::max(scaled(width, scale), 0), std::max(scaled(height, scale), 0));
+    gtk_fixed_put(GTK_FIXED(controlParent), outer, scaled(x, scale), scaled(y, scale));
     gtk_widget_show_all(outer);
     keepCreationFocusOrder(controlParent);
     ControlSlot& slot = controlTable[static_cast<size_t>(number)];
@@ -409,14 +452,15 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
         windowTable.resize(static_cast<size_t>(number) + 31, nullptr);
     closeWindowSlot(static_cast<size_t>(number));
 
-    uint32_t style = flags & ~static_cast<uint32_t>(centreOnScreen | centreOverActive);
+    uint32_t style = flags & ~static_cast<uint32_t>(centreOnScreen | centreOverActive | scaledLayout);
     if (style == 0 || style == styleHiddenBit) style |= styleCaption;
     const bool visible = !(style & styleHiddenBit);
     const bool captioned = (style & styleCaption) == styleCaption;
 
     auto* w = new TopWindow;
-    w->width = std::max(width, 1);
-    w->height = std::max(height, 1);
+    if (flags & scaledLayout) w->scale = textScale();
+    w->width = std::max(scaled(width, w->scale), 1);
+    w->height = std::max(scaled(height, w->scale), 1);
     w->shownWidth = w->width;
     w->shownHeight = w->height;
     w->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -444,7 +488,7 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
     windowTable[static_cast<size_t>(number)] = w;
     int32_t left = 0;
     int32_t top = 0;
-    placement(w, x, y, flags, left, top);
+    placement(w, scaled(x, w->scale), scaled(y, w->scale), flags, left, top);
     gtk_window_set_default_size(window, w->width, w->height);
     gtk_window_move(window, left, top);
     // A window without a caption starts black: it is the show's surface.
@@ -537,11 +581,11 @@ void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t hei
                 int32_t flags) {
     if (!controlParent) return;
     GtkWidget* picture = gtk_image_new();
-    showImage(picture, pixelsOfImage(image));
     gtk_widget_set_halign(picture, GTK_ALIGN_START);
     gtk_widget_set_valign(picture, GTK_ALIGN_START);
     GtkWidget* outer = (flags & pictureSunken) ? sunkenFrame(picture) : picture;
-    placeControl(number, ControlKind::picture, picture, outer, x, y, width, height);
+    if (placeControl(number, ControlKind::picture, picture, outer, x, y, width, height))
+        showImage(picture, pixelsOfImage(image));
 }
 
 ControlHandle addTabPanel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -48,6 +48,7 @@ constexpr DWORD tabPageStyle = WS_CHILD | SS_NOTIFY;  // hidden until its tab is
 
 struct WindowSlot {
     HWND window = nullptr;
+    int dpi = 96;                    // the resolution its layout is scaled to (96: as given)
     HACCEL shortcutTable = nullptr;  // Tab and Shift+Tab
     PixelSection surface;            // the off-screen picture, made when first drawn on
 };
@@ -133,6 +134,33 @@ std::string decimal(long value) {
 HWND topLevelOf(HWND window) {
     HWND root = GetAncestor(window, GA_ROOT);
     return root ? root : window;
+}
+
+// ---------------------------------------------------------------- scaled layouts
+
+// The desktop's text resolution (dots per inch).
+int screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+// The resolution that the layout of the window holding `window` is scaled to.
+int layoutDpi(HWND window) {
+    const HWND top = topLevelOf(window);
+    for (const WindowSlot& slot : windowTable)
+        if (slot.window && slot.window == top) return slot.dpi;
+    return 96;
+}
+
+int32_t scaled(int32_t value, int dpi) { return dpi == 96 ? value : MulDiv(value, dpi, 96); }
+
+struct Box {
+    int32_t x, y, width, height;
+};
+Box scaledBox(int32_t x, int32_t y, int32_t width, int32_t height, int dpi) {
+    return {scaled(x, dpi), scaled(y, dpi), scaled(width, dpi), scaled(height, dpi)};
 }
 
 // ---------------------------------------------------------------- focus
@@ -476,7 +504,26 @@ LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
-void setWindowFont(HWND window) { SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont), TRUE); }
+// The controls' font at a layout's resolution: the default GUI font, and at
+// other resolutions its face at the 8 points it has at 96 per inch (Windows
+// does not scale the stock font with the resolution). Kept for the process.
+HFONT fontFor(int dpi) {
+    static std::map<int, HFONT> made;
+    if (dpi == 96) return guiFont;
+    HFONT& font = made[dpi];
+    if (!font) {
+        LOGFONTA face{};
+        GetObjectA(guiFont, sizeof face, &face);
+        face.lfHeight = -MulDiv(8, dpi, 72);
+        face.lfWidth = 0;
+        font = CreateFontIndirectA(&face);
+    }
+    return font ? font : guiFont;
+}
+
+void setWindowFont(HWND window) {
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(layoutDpi(window))), TRUE);
+}
 
 int32_t checkBoxState(HWND window) {
     return SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
@@ -507,11 +554,28 @@ void setSliderState(HWND window, int32_t state) {
     SendMessageA(window, TBM_SETPOS, TRUE, position);
 }
 
-// A picture control shows its own bitmap copy of an image's pixels, and
-// deletes the one it showed before.
+// Draws a view's pixels onto a section of another size, smoothed.
+void stretchInto(const PixelSection& target, const PixelView& pixels) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (!memory) return;
+    HGDIOBJ previous = SelectObject(memory, target.bitmap);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), pixels.stride, -pixels.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SetStretchBltMode(memory, HALFTONE);
+    SetBrushOrgEx(memory, 0, 0, nullptr);
+    StretchDIBits(memory, 0, 0, target.pixels.width, target.pixels.height, 0, 0, pixels.width, pixels.height,
+                  pixels.pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
+// A picture control shows its own bitmap copy of an image's pixels, scaled
+// with its window's layout, and deletes the one it showed before.
 void showImage(HWND window, const PixelView& pixels) {
-    PixelSection copy = createSection(pixels.width, pixels.height);
-    for (int32_t y = 0; y < pixels.height && copy.bitmap; ++y)
+    const int dpi = layoutDpi(window);
+    PixelSection copy = createSection(scaled(pixels.width, dpi), scaled(pixels.height, dpi));
+    if (copy.bitmap && dpi != 96) stretchInto(copy, pixels);
+    for (int32_t y = 0; y < pixels.height && copy.bitmap && dpi == 96; ++y)
         std::memcpy(copy.pixels.row(y), pixels.row(y), static_cast<size_t>(pixels.width) * sizeof(uint32_t));
     const LRESULT old = SendMessageA(window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy.bitmap));
     if (old) DeleteObject(reinterpret_cast<HGDIOBJ>(old));
@@ -548,13 +612,16 @@ HWND makeChild(HWND parent, DWORD extendedStyle, const char* className, const st
                            nullptr);
 }
 
-// Makes control `number` on the control parent and takes its messages over.
+// Makes control `number` on the control parent, placed with its window's
+// layout scale, and takes its messages over.
 HWND makeControl(int32_t number, DWORD extendedStyle, const char* className, const std::string& text,
                  DWORD style, int32_t x, int32_t y, int32_t width, int32_t height, const ControlOps& ops) {
     if (number < 0 || !controlParent) return nullptr;
     growControlTable(number);
     if (ControlSlot* old = controlSlot(number)) DestroyWindow(old->window);
-    HWND window = makeChild(controlParent, extendedStyle, className, text, style, x, y, width, height, number);
+    const Box box = scaledBox(x, y, width, height, layoutDpi(controlParent));
+    HWND window = makeChild(controlParent, extendedStyle, className, text, style, box.x, box.y, box.width,
+                            box.height, number);
     if (!window) return nullptr;
     ControlSlot& slot = controlTable[static_cast<size_t>(number)];
     slot.window = window;
@@ -594,10 +661,11 @@ void closeWindowSlot(int32_t number) {
     slot = WindowSlot{};
 }
 
-// Turns the caller's flags into a window style: the centring bits go, a
-// bare (or only "hidden") style gets a caption, and the visibility bit is inverted.
+// Turns the caller's flags into a window style: the centring and scaling
+// bits go, a bare (or only "hidden") style gets a caption, and the
+// visibility bit is inverted.
 DWORD styleFromFlags(uint32_t flags) {
-    uint32_t style = flags & ~static_cast<uint32_t>(centreOnScreen | centreOverActive);
+    uint32_t style = flags & ~static_cast<uint32_t>(centreOnScreen | centreOverActive | scaledLayout);
     if (style == 0 || style == styleHiddenBit) style |= styleCaption;
     return style ^ styleHiddenBit;
 }
@@ -653,12 +721,14 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
     RegisterClassExA(&attributes);
 
     const DWORD style = styleFromFlags(flags);
-    RECT frame{x, y, x + width, y + height};
+    const int dpi = (flags & scaledLayout) ? screenDpi() : 96;
+    const Box box = scaledBox(x, y, width, height, dpi);
+    RECT frame{box.x, box.y, box.x + box.width, box.y + box.height};
     AdjustWindowRect(&frame, style, FALSE);
     const int32_t outerWidth = frame.right - frame.left;
     const int32_t outerHeight = frame.bottom - frame.top;
-    int32_t left = x;
-    int32_t top = y;
+    int32_t left = box.x;
+    int32_t top = box.y;
     HWND active = (flags & centreOverActive) ? GetActiveWindow() : nullptr;
     if (active) {
         RECT area;
@@ -682,6 +752,7 @@ WindowHandle openTopWindow(int32_t number, int32_t x, int32_t y, int32_t width, 
     }
     WindowSlot& slot = windowTable[static_cast<size_t>(number)];
     slot.window = window;
+    slot.dpi = dpi;
     giveShortcuts(slot);
     currentTopWindow = window;
     return window;
@@ -763,7 +834,10 @@ void addPicture(int32_t number, int32_t x, int32_t y, int32_t width, int32_t hei
 ControlHandle addTabPanel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (number < 0 || !controlParent) return nullptr;
     checkTheme();
-    HWND container = makeChild(controlParent, 0, "STATIC", "", panelContainerStyle, x, y, width, height, number);
+    // The container is placed as makeControl places the tab control in it.
+    const Box box = scaledBox(x, y, width, height, layoutDpi(controlParent));
+    HWND container = makeChild(controlParent, 0, "STATIC", "", panelContainerStyle, box.x, box.y, box.width,
+                               box.height, number);
     if (!container) return nullptr;
     takeOver(container, panelContainerProc);
     const HWND parent = controlParent;

@@ -83,6 +83,21 @@ probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
     return {x, y, gtk_widget_get_allocated_width(control), gtk_widget_get_allocated_height(control)};
 }
 
+// The control's own minimum (what its class asks for, without the size
+// asked of it) in the box it was given: what holds it in the layout.
+probe::TextFit probe::textFit(WindowHandle window, int32_t number) {
+    GtkWidget* outer = findControl(window, number);
+    while (outer && !GTK_IS_FIXED(gtk_widget_get_parent(outer))) outer = gtk_widget_get_parent(outer);
+    if (!outer) return {};
+    int needWidth = 0, needHeight = 0, natural = 0;
+    GTK_WIDGET_GET_CLASS(outer)->get_preferred_width(outer, &needWidth, &natural);
+    // A new text is laid out at the next frame.
+    pumpUntil([&] { return gtk_widget_get_allocated_width(outer) >= needWidth; }, 500);
+    const int width = gtk_widget_get_allocated_width(outer), height = gtk_widget_get_allocated_height(outer);
+    GTK_WIDGET_GET_CLASS(outer)->get_preferred_height_for_width(outer, width, &needHeight, &natural);
+    return {needWidth, needHeight, width, height};
+}
+
 int32_t probe::focusedControl(WindowHandle window) {
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
     for (int32_t number = 1; focus && number < 100; ++number) if (findControl(focus, number) == focus) return number;

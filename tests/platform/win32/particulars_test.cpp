@@ -37,16 +37,27 @@ TEST(Windows, AWindowsClassLastsAsLongAsItVerticalSlidersRunUpwardsAndMissingHel
     EXPECT_TRUE(!GetClassInfoA(self, "WindowClass_12", &info) && probe::visibleWindows() == 0);
 }
 
-// PLAIDWICK_SCR names Plaidwick.scr as a Unix path. Its version resource is
-// read in place: the queries are of Unicode text, which needs no copy.
-TEST(Resources, IconNameAndVersionAreBuiltIntoTheScreensaver) {
+// PLAIDWICK_SCR names Plaidwick.scr as a Unix path. Its resources are read
+// in place: the version queries are of Unicode text, which needs no copy.
+TEST(Resources, IconsNameVersionAndManifestAreBuiltIntoTheScreensaver) {
     const char* unixPath = std::getenv("PLAIDWICK_SCR");
     if (!unixPath || !*unixPath) GTEST_SKIP() << "PLAIDWICK_SCR does not name Plaidwick.scr";
     const std::string path = (unixPath[0] == '/' ? "Z:" : "") + std::string(unixPath);
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     char name[64] = {};
     ASSERT_TRUE(module && LoadStringA(module, 1, name, sizeof name) && std::string(name) == "Plaidwick ScreenSaver");
-    EXPECT_TRUE(LoadImageA(module, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, LR_SHARED));
+    const auto resource = [&](int id, LPCSTR type) {
+        return static_cast<BYTE*>(LockResource(LoadResource(module, FindResourceA(module, MAKEINTRESOURCEA(id), type))));
+    };
+    for (int size : {32, 16}) {  // each size is an image of its own, not one scaled
+        const auto* image = reinterpret_cast<BITMAPINFOHEADER*>(
+            resource(LookupIconIdFromDirectoryEx(resource(1, RT_GROUP_ICON), TRUE, size, size, 0), RT_ICON));
+        EXPECT_TRUE(image && image->biWidth == size) << size;
+    }
+    const std::string manifest(reinterpret_cast<char*>(resource(1, RT_MANIFEST)),
+                               SizeofResource(module, FindResourceA(module, MAKEINTRESOURCEA(1), RT_MANIFEST)));
+    EXPECT_TRUE(manifest.find("\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") != std::string::npos &&
+                manifest.find(">true</dpiAware>") != std::string::npos) << manifest;
     void* version = LockResource(LoadResource(module, FindResourceA(module, MAKEINTRESOURCEA(1), RT_VERSION)));
     void *fixed = nullptr, *description = nullptr;
     UINT length = 0;

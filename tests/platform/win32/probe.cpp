@@ -66,6 +66,24 @@ probe::Rect probe::controlRect(WindowHandle window, int32_t number) {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+// A button's or check box's text is one line; a check box's follows its box
+// and a gap, a button's stands inside its edges. A control without text needs nothing.
+probe::TextFit probe::textFit(WindowHandle window, int32_t number) {
+    HWND c = control(hwnd(window), number);
+    char text[256] = {}, kind[16] = {};
+    GetWindowTextA(c, text, sizeof text), GetClassNameA(c, kind, sizeof kind);
+    const bool button = lstrcmpiA(kind, "Button") == 0, box = (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+    const int besides = !button ? 0 : box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 4 * GetSystemMetrics(SM_CXEDGE);
+    RECT area{}, need{};
+    GetClientRect(c, &area);
+    need.right = area.right - besides;
+    HDC dc = GetDC(c);
+    HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &need, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
+    SelectObject(dc, font), ReleaseDC(c, dc);
+    return {need.right + besides, need.bottom, area.right, area.bottom};
+}
+
 int32_t probe::focusedControl(WindowHandle w) { return IsChild(hwnd(w), GetFocus()) ? GetDlgCtrlID(GetFocus()) : -1; }
 
 void probe::press(WindowHandle window, Key key) {
