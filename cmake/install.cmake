@@ -4,8 +4,8 @@
 # to offer it as a display mode.
 include(GNUInstallDirs)
 
-# A man page and icons as the package wants them: compressed, and one PNG
-# per image of the program's icon in the hicolor theme's layout.
+# A man page and icons as the package wants them: compressed, and the
+# program's icon at each of its sizes as PNGs in the hicolor theme's layout.
 set(PACKAGING_DIR ${CMAKE_BINARY_DIR}/packaging)
 add_custom_command(
   OUTPUT ${PACKAGING_DIR}/plaidwick.6.gz
@@ -15,10 +15,9 @@ add_custom_command(
 add_custom_command(
   OUTPUT ${PACKAGING_DIR}/icons.stamp
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${PACKAGING_DIR}/hicolor
-  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/ico_to_png.py
-          ${CMAKE_SOURCE_DIR}/src/resources/plaidwick.ico ${PACKAGING_DIR}/hicolor plaidwick
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make_icon.py --png ${PACKAGING_DIR}/hicolor
   COMMAND ${CMAKE_COMMAND} -E touch ${PACKAGING_DIR}/icons.stamp
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/ico_to_png.py ${CMAKE_SOURCE_DIR}/src/resources/plaidwick.ico)
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py)
 add_custom_command(
   OUTPUT ${PACKAGING_DIR}/changelog.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PACKAGING_DIR}

@@ -3,6 +3,8 @@
 and 16 x 16.
 
 Usage: make_icon.py OUTPUT.ico
+       make_icon.py --png FOLDER   (each size as FOLDER/<n>x<n>/apps/plaidwick.png,
+                                    the layout of a hicolor icon theme)
 
 The sett is symmetric, 16 threads wide: it repeats twice across the large
 image and once across the small one; each crossing is one pixel, the weft
@@ -10,8 +12,10 @@ showing where the twill row (shifted by one column per row) says so, the
 warp elsewhere. The file holds one 32-bit image of each size with an
 all-opaque mask. Only the standard library is used.
 """
+import os
 import struct
 import sys
+import zlib
 
 SIZES = (32, 16)
 # Thread colours (red, green, blue).
@@ -74,7 +78,26 @@ def icon_bytes():
     return directory + b"".join(images)
 
 
+def png_bytes(size):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in pixel_rows(size))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def write_pngs(folder):
+    for size in SIZES:
+        apps = os.path.join(folder, f"{size}x{size}", "apps")
+        os.makedirs(apps, exist_ok=True)
+        with open(os.path.join(apps, "plaidwick.png"), "wb") as out:
+            out.write(png_bytes(size))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--png":
+        write_pngs(sys.argv[2])
+        return 0
     if len(sys.argv) != 2:
         sys.stderr.write(__doc__)
         return 2

@@ -132,9 +132,11 @@ void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
 #endif
 
 RowClasses rowClasses;
+// Each class of source rows widened once to dst's width, one after another,
+// so the rows copied from stay few and close together in the cache.
 std::vector<uint32_t> madeRows;
-// The dst row where each class of source rows was last written (-1: not
-// yet); copying from the latest one reads memory most likely still cached.
+// Where each class's widened row is in madeRows, counted in rows (-1: not
+// made yet).
 std::vector<int64_t> lastMade;
 
 // The plain way: a scaled copy at every place of the grid.
