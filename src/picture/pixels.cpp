@@ -23,15 +23,23 @@ Overlap overlapOf(const PixelView& dst, int32_t x, int32_t y, int64_t width, int
 }
 
 // Source column of every column of dst, for a picture of fullWidth columns
-// repeated across from column 0 (or placed once at `x`).
+// repeated across from column 0 (or placed once at `x`). Worked out step by
+// step, as a quotient and remainder, instead of a division a column.
 std::vector<int32_t> columnMap;
 
 void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count, bool repeat) {
     columnMap.resize(static_cast<size_t>(count));
     int64_t column = repeat ? first % fullWidth : first;
+    int64_t source = column * sourceWidth / fullWidth;
+    int64_t rest = column * sourceWidth - source * fullWidth;
     for (int64_t i = 0; i < count; ++i) {
-        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(column * sourceWidth / fullWidth);
-        if (++column == fullWidth && repeat) column = 0;
+        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(source);
+        if (++column == fullWidth && repeat) {
+            column = source = rest = 0;
+            continue;
+        }
+        for (rest += sourceWidth; rest >= fullWidth; rest -= fullWidth)
+            ++source;
     }
 }
 
@@ -39,6 +47,18 @@ void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
     const int32_t* map = columnMap.data();
     for (size_t i = 0; i < count; ++i)
         out[i] = in[map[i]];
+}
+
+// widenRow for a row repeating every `period` columns: the first period is
+// widened and then copied over the rest, a doubling length at a time.
+void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period) {
+    size_t done = std::min(count, period);
+    widenRow(in, out, done);
+    while (done < count) {
+        const size_t more = std::min(done, count - done);
+        std::memcpy(out + done, out, more * sizeof(uint32_t));
+        done += more;
+    }
 }
 
 // ---- the distinct rows of a source picture ----
@@ -216,16 +236,20 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
             : static_cast<size_t>((int64_t{dst.width} - 1) * src.width / fullWidth + 1);
     rowClasses.reset(src, usedColumns);
     lastMade.assign(static_cast<size_t>(src.height), -1);
-    madeRows.clear();
+    int64_t madeCount = 0;
     int64_t rowInCopy = 0;
     for (int32_t y = 0; y < dst.height; ++y) {
         const int32_t sourceRow = static_cast<int32_t>(rowInCopy * src.height / fullHeight);
         if (++rowInCopy == fullHeight) rowInCopy = 0;
         int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
         if (made < 0) {
-            made = static_cast<int64_t>(madeRows.size() / width);
-            madeRows.resize(madeRows.size() + width);
-            widenRow(src.row(sourceRow), madeRows.data() + made * width, width);
+            made = madeCount++;
+            // Grown only past the largest number of rows made so far, so
+            // that the rows are not cleared for every picture.
+            if (madeRows.size() < static_cast<size_t>(madeCount) * width)
+                madeRows.resize(static_cast<size_t>(madeCount) * width * 2);
+            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * width, width,
+                             static_cast<size_t>(fullWidth));
         }
         copyRow(madeRows.data() + made * width, dst.row(y), width);
     }
