@@ -49,6 +49,8 @@ void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
         out[i] = in[map[i]];
 }
 
+void copyRow(const uint32_t* in, uint32_t* out, size_t n);
+
 // widenRow for a row repeating every `period` columns: the first period is
 // widened and then copied over the rest, a doubling length at a time.
 void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period) {
@@ -56,12 +58,22 @@ void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t pe
     widenRow(in, out, done);
     while (done < count) {
         const size_t more = std::min(done, count - done);
-        std::memcpy(out + done, out, more * sizeof(uint32_t));
+        copyRow(out, out + done, more);
         done += more;
     }
 }
 
 // ---- the distinct rows of a source picture ----
+
+// Whole rows compared word by word without stopping early, a loop the
+// compiler vectorises (the C library's memcmp under Wine compares byte by
+// byte); rows compared are nearly always equal.
+bool sameRow(const uint32_t* a, const uint32_t* b, size_t n) {
+    uint32_t difference = 0;
+    for (size_t i = 0; i < n; ++i)
+        difference |= a[i] ^ b[i];
+    return difference == 0;
+}
 
 // For each source row, the first source row with the same pixels in the
 // columns used (-1: not looked at yet), found by a short key and confirmed
@@ -107,7 +119,7 @@ struct RowClasses {
                 return known = sourceRow;
             }
             const int32_t other = table[at] - 1;
-            if (std::memcmp(source->row(other), row, columns * sizeof(uint32_t)) == 0)
+            if (sameRow(source->row(other), row, columns))
                 return known = other;
         }
     }
