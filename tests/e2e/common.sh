@@ -6,32 +6,31 @@ fail() {
   exit 1
 }
 
+# poll SECONDS COMMAND...: runs COMMAND every tenth of a second until it
+# succeeds; fails when SECONDS pass first.
+poll() {
+  local tries=$(($1 * 10))
+  shift
+  until "$@"; do
+    [ $((tries -= 1)) -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
+
 # Waits up to $2 seconds for process $1, a child of this shell, to end; sets
 # $exit_code to its exit code, or to "running" when it has not ended. (Not for
 # use in $(...): only this shell can reap its child.)
 wait_exit() {
-  local pid=$1 tries=$(($2 * 20))
-  while kill -0 "$pid" 2>/dev/null && [ $tries -gt 0 ]; do
-    sleep 0.05
-    tries=$((tries - 1))
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    exit_code=running
-    return
-  fi
-  wait "$pid"
+  poll "$2" eval "! kill -0 $1 2>/dev/null" && wait "$1"
   exit_code=$?
+  kill -0 "$1" 2>/dev/null && exit_code=running
 }
 
 # Waits (up to 30 s, for a loaded machine) for a window with this exact
 # title; prints its X window id.
 wait_window() {
-  local id
-  for _ in $(seq 300); do
-    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
+  local title=$1
+  poll 30 eval 'xdotool search --name "^$title\$" 2>/dev/null | head -n 1 | grep .'
 }
 
 # The colour of one screen pixel as "r,g,b".
@@ -45,8 +44,7 @@ start_display() {
   local displayfile="$E2E_DIR/display"
   Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 3>"$displayfile" 2>/dev/null &
   E2E_XVFB=$!
-  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
-  [ -s "$displayfile" ] || fail "Xvfb did not start"
+  poll 5 test -s "$displayfile" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$displayfile")"
 }
 

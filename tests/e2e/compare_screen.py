@@ -36,37 +36,26 @@ def expected_row(tile, tw, th, zoom, y, width):
     return bytes(out)
 
 
-def differing(screen, sw, sh, tile, tw, th, zoom, rows=None):
-    """Yields (x, y, rgb) of every pixel that is not the tiling."""
-    cache = {}
-    for y in range(sh if rows is None else min(rows, sh)):
-        key = (y // zoom) % th
-        if key not in cache:
-            cache[key] = expected_row(tile, tw, th, zoom, y, sw)
-        want = cache[key]
-        got = screen[y * sw * 3:(y + 1) * sw * 3]
-        if got == want:
-            continue
-        for x in range(sw):
-            if got[x * 3:x * 3 + 3] != want[x * 3:x * 3 + 3]:
-                yield x, y, tuple(got[x * 3:x * 3 + 3])
+def differing(a):
+    """The screen's size and pixels, and (x, y, rgb) of every pixel that is not the tiling."""
+    (sw, sh, screen), (tw, th, tile) = read_rgb(a.screen), read_rgb(a.tile)
+    rows = {(y // a.zoom) % th: expected_row(tile, tw, th, a.zoom, y, sw) for y in range(sh)}
+    return sw, sh, screen, [(x, y, tuple(screen[i:i + 3])) for y in range(sh)
+                            for x, i in enumerate(range(y * sw * 3, (y + 1) * sw * 3, 3))
+                            if screen[i:i + 3] != rows[(y // a.zoom) % th][x * 3:x * 3 + 3]]
 
 
 def check_tiling(a):
-    sw, sh, screen = read_rgb(a.screen)
-    tw, th, tile = read_rgb(a.tile)
+    sw, sh, screen, diff = differing(a)
     skip_w, skip_h = (int(v) for v in a.skip_top_right.split("x"))
-    bad = [(x, y, c) for x, y, c in differing(screen, sw, sh, tile, tw, th, a.zoom)
-           if not (y < skip_h and x >= sw - skip_w)]
-    print(f"tiling: {len(bad)} of {sw * sh} pixels differ from the {tw}x{th} tile at zoom {a.zoom}"
+    bad = [(x, y, c) for x, y, c in diff if not (y < skip_h and x >= sw - skip_w)]
+    print(f"tiling: {len(bad)} of {sw * sh} pixels differ from the tile at zoom {a.zoom}"
           + (f"; first {bad[0]}" if bad else ""))
     return 1 if bad else 0
 
 
 def check_name(a):
-    sw, sh, screen = read_rgb(a.screen)
-    tw, th, tile = read_rgb(a.tile)
-    diff = list(differing(screen, sw, sh, tile, tw, th, a.zoom))
+    sw, sh, screen, diff = differing(a)
     if not diff:
         print("name: nothing differs from the tiling")
         return 1

@@ -14,7 +14,7 @@ folder="$E2E_DIR/my help"  # the install path, with a space
 mkdir -p "$folder" && cp "$3" "$folder/Plaidwick.chm" || fail "no help file $3"
 
 # gone WINDOW: the window ends within 10 seconds.
-gone() { for _ in $(seq 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.1; done; return 1; }
+gone() { poll 10 eval "! xdotool getwindowname $1 >/dev/null 2>&1"; }
 # page WINDOW NAME: xchm's page (right of its contents, below its tabs) as $E2E_DIR/NAME.png.
 page() {
   xdotool mousemove 1020 760 sleep 1.5

@@ -43,11 +43,10 @@ plaidwick_pids() { pgrep -f "^$program" | tr '\n' ' '; }
 note "xscreensaver -activate runs plaidwick --root: record 0 tiled over the screen at the stored zoom"
 run_as_user xscreensaver --no-splash >"$E2E_DIR/xscreensaver.log" 2>&1 &
 E2E_PIDS+=($!)
-for _ in $(seq 100); do run_as_user xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.1; done
+poll 10 run_as_user xscreensaver-command -time >/dev/null 2>&1
 run_as_user xscreensaver-command -activate >/dev/null || fail "xscreensaver did not take -activate"
-for _ in $(seq 100); do [ -n "$(plaidwick_pids)" ] && break; sleep 0.1; done
-[ -n "$(plaidwick_pids)" ] || fail "xscreensaver did not start plaidwick: $(cat "$E2E_DIR/xscreensaver.log")"
-for _ in $(seq 50); do [ "$(pixel_at 0 0)" != "0,0,0" ] && break; sleep 0.1; done
+poll 10 eval '[ -n "$(plaidwick_pids)" ]' || fail "xscreensaver did not start plaidwick: $(cat "$E2E_DIR/xscreensaver.log")"
+poll 5 eval '[ "$(pixel_at 0 0)" != 0,0,0 ]'
 sleep 0.5
 compare() {
   python3 "$(dirname "${BASH_SOURCE[0]}")/compare_screen.py" tiling "$E2E_DIR/$1.png" "$tile" "$2" ||
@@ -59,8 +58,7 @@ compare activated 3
 note "xscreensaver -deactivate ends it within a second"
 pids=$(plaidwick_pids)
 run_as_user xscreensaver-command -deactivate >/dev/null || fail "xscreensaver did not take -deactivate"
-for _ in $(seq 10); do [ -z "$(plaidwick_pids)" ] && break; sleep 0.1; done
-[ -z "$(plaidwick_pids)" ] || fail "plaidwick ($pids) still runs a second after -deactivate"
+poll 1 eval '[ -z "$(plaidwick_pids)" ]' || fail "plaidwick ($pids) still runs a second after -deactivate"
 run_as_user xscreensaver-command -exit >/dev/null 2>&1
 [ "$(store_get "Tartan Zoom")" = 3 ] || fail "the stored zoom changed"
 
@@ -68,7 +66,7 @@ note "a 320 by 240 preview: --window-id fills it at the zoom of plaidwick.xml's 
 "$x_window" 320 240 >"$E2E_DIR/window" &
 window_keeper=$!
 E2E_PIDS+=($window_keeper)
-for _ in $(seq 50); do [ -s "$E2E_DIR/window" ] && break; sleep 0.1; done
+poll 5 test -s "$E2E_DIR/window"
 window=$(cat "$E2E_DIR/window")
 # The zoom option as the host's settings program writes it from plaidwick.xml.
 zoom_option=$(python3 -c 'import sys, xml.etree.ElementTree as T

@@ -45,15 +45,14 @@ button Cancel
 xdotool mousemove 512 384
 run_program "$program" /s
 colours() { import -window root -depth 8 png:- | convert - -format %k info:; }
-for _ in $(seq 50); do [ "$(colours)" -gt 2 ] && break; sleep 0.4; done
-[ "$(colours)" -gt 2 ] || fail "no tartan on the screen"
+poll 20 eval '[ "$(colours)" -gt 2 ]' || fail "no tartan on the screen"
 xdotool mousemove 10 10
 expect_exit "$E2E_LAST_PID" 10 0 "the show after a pointer move"
 
 note "a silent uninstall takes back every file and entry, gives back the screensaver, keeps the settings"
 wine_run "C:\\Program Files\\Plaidwick ScreenSaver\\Uninstall.exe" /S || fail "the uninstaller failed"
 # The uninstaller runs on from a copy of itself and deletes the original last.
-for _ in $(seq 100); do [ -e "$folder" ] || break; sleep 0.2; done
+poll 20 eval '[ ! -e "$folder" ]'
 [ ! -e "$folder" ] && [ ! -e "$system/Plaidwick.scr" ] && [ ! -e "$system/Plaidwick.chm" ] || fail "files are left"
 wine_run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = 'C:\windows\system32\other.scr' ] || fail "the screensaver is not given back"

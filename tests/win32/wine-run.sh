@@ -20,6 +20,9 @@ export WINEDEBUG=-all
 lock="$prefix.lock"
 exec 9>"$lock"
 
+# reg_add KEY NAME TYPE DATA: a registry value set while the prefix is made.
+reg_add() { wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1 9>&-; }
+
 initialise_prefix() {
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
@@ -33,18 +36,15 @@ initialise_prefix() {
         fi
         # Windows draws the GUI font as (Microsoft) Sans Serif, Wine as
         # Tahoma, which is wider: "Delay (s): 30" would not fit its label.
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-            /v 'MS Shell Dlg' /t REG_SZ /d 'MS Sans Serif' /f >/dev/null 2>&1 9>&-
+        reg_add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' 'MS Shell Dlg' REG_SZ 'MS Sans Serif'
         # Xvfb runs no window manager: let Wine draw captions and borders,
         # and not wait (2 s per window) for a manager to withdraw a window.
-        if [ -n "${PLAIDWICK_DPI:-}" ]; then
-            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$PLAIDWICK_DPI" /f \
-                >/dev/null 2>&1 9>&-
-        fi
         for setting in Decorated Managed; do
-            wine reg add 'HKCU\Software\Wine\X11 Driver' /v $setting /t REG_SZ /d N /f \
-                >/dev/null 2>&1 9>&-
+            reg_add 'HKCU\Software\Wine\X11 Driver' $setting REG_SZ N
         done
+        if [ -n "${PLAIDWICK_DPI:-}" ]; then
+            reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD "$PLAIDWICK_DPI"
+        fi
         wineserver -w 9>&-
     fi
     flock -u 9
@@ -64,11 +64,7 @@ start_private_display() {
     displayfile=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 9>&- &
     xvfb_pid=$!
-    tries=0
-    while [ ! -s "$displayfile" ] && [ $tries -lt 100 ]; do
-        sleep 0.1
-        tries=$((tries + 1))
-    done
+    for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
     number=$(head -n1 "$displayfile")
     rm -f "$displayfile"
     if [ -z "$number" ]; then
