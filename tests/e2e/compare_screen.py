@@ -1,16 +1,17 @@
 #!/usr/bin/env python3
 """Checks a screenshot of the show against a woven tile.
 
-  e2e_compare.py tiling SCREEN TILE.ppm ZOOM [--skip-top-right WxH]
+  compare_screen.py tiling SCREEN TILE ZOOM [--skip-top-right WxH]
       Every screen pixel (x, y) outside the skipped box must be tile pixel
       ((x // ZOOM) mod width, (y // ZOOM) mod height): the tile enlarged by
       whole-pixel blocks and repeated from the top-left corner.
-  e2e_compare.py name SCREEN TILE.ppm ZOOM
+  compare_screen.py name SCREEN TILE ZOOM
       The pixels that differ from the tiling form the name's cell at the top
-      right: only white, black and the greys of smoothed letters, white in the majority, touching the right
-      edge and row 0, and nothing differs below the cell.
+      right: only white, black and the greys of smoothed letters, white in the
+      majority, touching the right edge and row 0, and nothing differs below
+      the cell.
 
-Images are read through ImageMagick. Prints what it found; exit code 1 on a
+Pictures are read through ImageMagick. Prints what it found; exit code 1 on a
 mismatch."""
 import argparse
 import subprocess
@@ -18,31 +19,25 @@ import sys
 
 
 def read_rgb(path):
-    size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
-                          capture_output=True, text=True).stdout.split()
-    width, height = int(size[0]), int(size[1])
-    data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
-                          capture_output=True).stdout
-    return width, height, data
-
-
-def expected_row(tile, tw, th, zoom, y, width):
-    ty = (y // zoom) % th
-    row = tile[ty * tw * 3:(ty + 1) * tw * 3]
-    out = bytearray(width * 3)
-    for x in range(width):
-        tx = ((x // zoom) % tw) * 3
-        out[x * 3:x * 3 + 3] = row[tx:tx + 3]
-    return bytes(out)
+    """Width, height and 8-bit RGB bytes of a picture."""
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    _, size, _, data = ppm.split(b"\n", 3)
+    width, height = size.split()
+    return int(width), int(height), data
 
 
 def differing(a):
     """The screen's size and pixels, and (x, y, rgb) of every pixel that is not the tiling."""
     (sw, sh, screen), (tw, th, tile) = read_rgb(a.screen), read_rgb(a.tile)
-    rows = {(y // a.zoom) % th: expected_row(tile, tw, th, a.zoom, y, sw) for y in range(sh)}
-    return sw, sh, screen, [(x, y, tuple(screen[i:i + 3])) for y in range(sh)
-                            for x, i in enumerate(range(y * sw * 3, (y + 1) * sw * 3, 3))
-                            if screen[i:i + 3] != rows[(y // a.zoom) % th][x * 3:x * 3 + 3]]
+    # Each tile row enlarged and repeated across the screen.
+    rows = [(b"".join(tile[i:i + 3] * a.zoom for i in range(y * tw * 3, (y + 1) * tw * 3, 3))
+             * (sw // (tw * a.zoom) + 1))[:sw * 3] for y in range(th)]
+    diff = []
+    for y in range(sh):
+        got, want = screen[y * sw * 3:(y + 1) * sw * 3], rows[y // a.zoom % th]
+        if got != want:
+            diff += [(x, y, tuple(got[i:i + 3])) for x, i in enumerate(range(0, sw * 3, 3)) if got[i:i + 3] != want[i:i + 3]]
+    return sw, sh, screen, diff
 
 
 def check_tiling(a):
