@@ -3,8 +3,8 @@
 # pixel against the woven tile, the name in the corner, what ends the show and
 # what does not, the defaults written back, and the switches that do nothing.
 # Usage: e2e_show.sh SIDE PROGRAM TILE_TOOL
-#   SIDE: tests/e2e/lib.sh (the Linux program, TILE_TOOL plaidwick-catalogue)
-#      or tests/win32/e2e_lib.sh (Plaidwick.scr under Wine, TILE_TOOL expected_tile.exe)
+#   SIDE: tests/e2e/lib.sh (the Linux program) or tests/win32/e2e_lib.sh
+#      (Plaidwick.scr under Wine); TILE_TOOL: plaidwick-catalogue for this machine
 set -uo pipefail
 . "$1"
 program=$2

@@ -68,8 +68,8 @@ program_pid() {
 
 # make_tile TOOL: record 0's woven tile as a picture file, named in $tile.
 make_tile() {
-  tile="$E2E_DIR/tile0.ppm"
-  wine_run "$1" 0 >"$tile" 2>/dev/null
+  tile="$E2E_DIR/tile0.png"
+  "$1" tile 0 -o "$tile"
 }
 
 # What the show stores as its folder: the program's own, as Windows names it.
