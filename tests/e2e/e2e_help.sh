@@ -25,12 +25,10 @@ page() {
 if [ "$E2E_BUILD" = linux ]; then
   title="xCHM.*: Plaidwick ScreenSaver Help"
   for topic in Support About; do
-    xchm "file:$folder/Plaidwick.chm#xchm:/$topic.htm" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    id=$(wait_window "$title")
-    [ -n "$id" ] || fail "xchm did not open $topic.htm"
+    run_program xchm "file:$folder/Plaidwick.chm#xchm:/$topic.htm"
+    id=$(wait_window "$title") || fail "xchm did not open $topic.htm"
     page "$id" "$topic"
-    kill "${E2E_PIDS[-1]}" && gone "$id" || fail "xchm did not end"
+    kill "$E2E_LAST_PID" && gone "$id" || fail "xchm did not end"
   done
   store_set "Install Path" "$folder/"
 else
@@ -50,8 +48,7 @@ fi
 note "Help opens the help file from the install path at Support.htm; the dialog carries on"
 open_dialog
 click 345 280
-viewer=$(wait_window "$title")
-[ -n "$viewer" ] || fail "no help window \"$title\" opened"
+viewer=$(wait_window "$title") || fail "no help window \"$title\" opened"
 expect_exit "$dialog" 0 running "Help"
 if [ "$E2E_BUILD" = linux ]; then
   page "$viewer" help
@@ -69,8 +66,7 @@ if [ "$E2E_BUILD" = linux ]; then
   for signal in TERM INT HUP; do
     open_dialog
     click 345 280
-    viewer=$(wait_window "$title")
-    [ -n "$viewer" ] || fail "no help window before SIG$signal"
+    viewer=$(wait_window "$title") || fail "no help window before SIG$signal"
     kill -$signal "$dialog"
     expect_exit "$dialog" 10 0 "SIG$signal"
     gone "$viewer" || fail "the help viewer outlived the dialog's SIG$signal"

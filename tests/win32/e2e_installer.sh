@@ -16,8 +16,6 @@ system="$WINEPREFIX/drive_c/windows/system32" folder="$WINEPREFIX/drive_c/Progra
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Plaidwick ScreenSaver'
 desktop_key='HKCU\Control Panel\Desktop'
 program='C:\windows\system32\Plaidwick.scr'
-# reg_value KEY NAME: the value's data, or nothing.
-reg_value() { wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_[A-Z_]*    //p"; }
 
 note "a silent install with /ACTIVATE"
 store_set "Tartan Zoom" 3
@@ -36,16 +34,14 @@ size=$(($(reg_value "$uninstall_key" EstimatedSize)))
 note "the installed screensaver: its dialog's Help opens the installed help file; the show"
 open_dialog
 click 345 280
-viewer=$(wait_window "Plaidwick ScreenSaver Help")
-[ -n "$viewer" ] || fail "no HTML Help window for the installed help file"
+viewer=$(wait_window "Plaidwick ScreenSaver Help") || fail "no HTML Help window for the installed help file"
 xdotool windowmove "$viewer" 700 650  # off the dialog's buttons
 sleep 0.5
 button Cancel
 [ "$(store_get "Install Path")" = 'C:\windows\system32\' ] || fail "Install Path is $(store_get "Install Path")"
 xdotool mousemove 512 384
 run_program "$program" /s
-colours() { import -window root -depth 8 png:- | convert - -format %k info:; }
-poll 20 eval '[ "$(colours)" -gt 2 ]' || fail "no tartan on the screen"
+poll 20 eval '[ "$(screen_colours)" -gt 2 ]' || fail "no tartan on the screen"
 xdotool mousemove 10 10
 expect_exit "$E2E_LAST_PID" 10 0 "the show after a pointer move"
 
