@@ -33,15 +33,6 @@ if [ "$E2E_BUILD" = linux ]; then
   store_set "Install Path" "$folder/"
 else
   title="Plaidwick ScreenSaver Help"
-  note "with no help file in the install folder Help opens no window and the dialog carries on"
-  store_set "Install Path" 'C:\nowhere\'
-  open_dialog
-  windows_before=$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)
-  click 345 280
-  sleep 2
-  [ "$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)" = "$windows_before" ] || fail "Help opened a window"
-  expect_exit "$dialog" 0 running "Help"
-  button Cancel
   store_set "Install Path" "$(wine_run winepath -w "$folder" 2>/dev/null | tr -d '\r')\\"
 fi
 
