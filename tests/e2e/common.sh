@@ -69,7 +69,7 @@ e2e_cleanup() {
 }
 
 # Starts a program of the build in the background (a Windows one through the
-# runner); its pid goes to E2E_LAST_PID.
+# runner, which becomes the program); its pid goes to E2E_LAST_PID.
 run_program() {
   "${E2E_RUNNER[@]}" "$@" >"$E2E_DIR/program.out" 2>&1 &
   E2E_LAST_PID=$!

@@ -41,9 +41,7 @@ note "names off, zoom 3: record 0 tiled; holding it costs little processor time;
 store_set "Tartan Info" 0 "Tartan Zoom" 3 "Tartan Delay" 60
 start_show
 check_screen tiling zoom3 3
-pid=$(program_pid "$show")
-[ -n "$pid" ] || fail "the show's process was not found"
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$show/stat"; }
 before=$(cpu_ticks)
 sleep 2
 used=$(($(cpu_ticks) - before)) hz=$(getconf CLK_TCK)

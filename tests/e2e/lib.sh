@@ -27,9 +27,6 @@ store_set() {
 # store_get NAME: the value's text (its first line's), or "<missing>".
 store_get() { sed -n "/^$1=/{s///p;q};\$q1" "$(settings_file)" 2>/dev/null || echo "<missing>"; }
 
-# The process that runs the program started as $1.
-program_pid() { echo "$1"; }
-
 # What the show stores as its folder: the program's own.
 expected_install_path() { echo "$(cd "$(dirname "$program")" && pwd -P)/"; }
 

@@ -6,10 +6,10 @@
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_KEY='HKCU\Software\Plaidwick ScreenSaver'
 . "$E2E_HERE/../e2e/common.sh"
-E2E_BUILD=windows E2E_RUNNER=(wine_run)
+E2E_BUILD=windows E2E_RUNNER=("$E2E_HERE/wine-run.sh")
 
 # Runs a Windows program (or a Wine tool such as reg) in this script's prefix.
-wine_run() { "$E2E_HERE/wine-run.sh" "$@"; }
+wine_run() { "${E2E_RUNNER[@]}" "$@"; }
 
 # $1: a name for this script's prefix.
 e2e_setup() {
@@ -39,13 +39,6 @@ reg_value() {
 
 # store_get NAME: the value's text, or "<missing>".
 store_get() { reg_value "$E2E_KEY" "$1" || echo "<missing>"; }
-
-# The process that runs the program started (through the runner) as $1.
-program_pid() {
-  local pid
-  pid=$(pgrep -P "$1" | head -n 1)
-  grep -q 'Plaidwick.scr' "/proc/${pid:-0}/cmdline" 2>/dev/null && echo "$pid"
-}
 
 # What the show stores as its folder: the program's own, as Windows names it.
 expected_install_path() {
