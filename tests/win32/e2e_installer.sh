@@ -8,8 +8,7 @@
 set -uo pipefail
 . "$(dirname "$0")/e2e_lib.sh"
 setup=$1 version=$4
-export PLAIDWICK_WINEPREFIX
-PLAIDWICK_WINEPREFIX=$(mktemp -d)/prefix
+export PLAIDWICK_WINEPREFIX="$(mktemp -d)/prefix"
 E2E_SCREEN=1024x768 e2e_setup installer
 trap 'e2e_cleanup; rm -rf "${PLAIDWICK_WINEPREFIX%/*}"' EXIT
 system="$WINEPREFIX/drive_c/windows/system32" folder="$WINEPREFIX/drive_c/Program Files/Plaidwick ScreenSaver"
@@ -35,8 +34,7 @@ note "the installed screensaver: its dialog's Help opens the installed help file
 open_dialog
 click 345 280
 viewer=$(wait_window "Plaidwick ScreenSaver Help") || fail "no HTML Help window for the installed help file"
-xdotool windowmove "$viewer" 700 650  # off the dialog's buttons
-sleep 0.5
+xdotool windowmove "$viewer" 700 650 sleep 0.5  # off the dialog's buttons
 button Cancel
 [ "$(store_get "Install Path")" = 'C:\windows\system32\' ] || fail "Install Path is $(store_get "Install Path")"
 xdotool mousemove 512 384
