@@ -41,7 +41,7 @@ plaidwick_pids() { pgrep -f "^$program" | tr '\n' ' '; }
 note "xscreensaver -activate runs plaidwick --root: record 0 tiled over the screen at the stored zoom"
 run_as_user xscreensaver --no-splash >"$E2E_DIR/xscreensaver.log" 2>&1 &
 E2E_PIDS+=($!)
-poll 10 run_as_user xscreensaver-command -time >/dev/null 2>&1
+poll 30 run_as_user xscreensaver-command -time >/dev/null 2>&1 || fail "xscreensaver did not start: $(cat "$E2E_DIR/xscreensaver.log")"
 run_as_user xscreensaver-command -activate >/dev/null || fail "xscreensaver did not take -activate"
 poll 10 eval '[ -n "$(plaidwick_pids)" ]' || fail "xscreensaver did not start plaidwick: $(cat "$E2E_DIR/xscreensaver.log")"
 poll 5 eval '[ "$(pixel_at 0 0)" != 0,0,0 ]'
