@@ -5,7 +5,5 @@
 set -u
 . "$(dirname "$0")/e2e/common.sh"
 [ $# -gt 0 ] || fail "usage: $0 COMMAND [ARGUMENT...]"
-E2E_DIR=$(mktemp -d)
-trap 'kill "$E2E_XVFB" 2>/dev/null; wait 2>/dev/null; rm -rf "$E2E_DIR"' EXIT
-E2E_SCREEN=${E2E_SCREEN:-1280x1024} start_display
+E2E_SCREEN=${E2E_SCREEN:-1280x1024} e2e_start
 "$@"

@@ -1,72 +1,55 @@
 #!/usr/bin/env python3
 """Checks a screenshot of the show against a woven tile.
 
-  e2e_compare.py tiling SCREEN TILE.ppm ZOOM [--skip-top-right WxH]
-      Every screen pixel (x, y) outside the skipped box must be tile pixel
-      ((x // ZOOM) mod width, (y // ZOOM) mod height): the tile enlarged by
-      whole-pixel blocks and repeated from the top-left corner.
-  e2e_compare.py name SCREEN TILE.ppm ZOOM
+  compare_screen.py tiling SCREEN TILE ZOOM [WxH]
+      Every screen pixel (x, y) outside a WxH box at the top right must be
+      tile pixel ((x // ZOOM) mod width, (y // ZOOM) mod height): the tile
+      enlarged by whole-pixel blocks and repeated from the top-left corner.
+  compare_screen.py name SCREEN TILE ZOOM
       The pixels that differ from the tiling form the name's cell at the top
-      right: only white, black and the greys of smoothed letters, white in the majority, touching the right
-      edge and row 0, and nothing differs below the cell.
+      right: only white, black and the greys of smoothed letters, white in the
+      majority, touching the right edge and row 0, and nothing differs below
+      the cell.
 
-Images are read through ImageMagick. Prints what it found; exit code 1 on a
+Pictures are read through ImageMagick. Prints what it found; exit code 1 on a
 mismatch."""
-import argparse
 import subprocess
 import sys
 
 
 def read_rgb(path):
-    size = subprocess.run(["identify", "-format", "%w %h", path], check=True,
-                          capture_output=True, text=True).stdout.split()
-    width, height = int(size[0]), int(size[1])
-    data = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
-                          capture_output=True).stdout
-    return width, height, data
+    """Width, height and 8-bit RGB bytes of a picture."""
+    ppm = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True, capture_output=True).stdout
+    _, size, _, data = ppm.split(b"\n", 3)
+    width, height = size.split()
+    return int(width), int(height), data
 
 
-def expected_row(tile, tw, th, zoom, y, width):
-    ty = (y // zoom) % th
-    row = tile[ty * tw * 3:(ty + 1) * tw * 3]
-    out = bytearray(width * 3)
-    for x in range(width):
-        tx = ((x // zoom) % tw) * 3
-        out[x * 3:x * 3 + 3] = row[tx:tx + 3]
-    return bytes(out)
+def differing(screen_file, tile_file, zoom):
+    """The screen's size and pixels, and (x, y, rgb) of every pixel that is not the tiling."""
+    (sw, sh, screen), (tw, th, tile) = read_rgb(screen_file), read_rgb(tile_file)
+    # Each tile row enlarged and repeated across the screen.
+    rows = [(b"".join(tile[i:i + 3] * zoom for i in range(y * tw * 3, (y + 1) * tw * 3, 3))
+             * (sw // (tw * zoom) + 1))[:sw * 3] for y in range(th)]
+    diff = []
+    for y in range(sh):
+        got, want = screen[y * sw * 3:(y + 1) * sw * 3], rows[y // zoom % th]
+        if got != want:
+            diff += [(x, y, tuple(got[i:i + 3])) for x, i in enumerate(range(0, sw * 3, 3)) if got[i:i + 3] != want[i:i + 3]]
+    return sw, sh, screen, diff
 
 
-def differing(screen, sw, sh, tile, tw, th, zoom, rows=None):
-    """Yields (x, y, rgb) of every pixel that is not the tiling."""
-    cache = {}
-    for y in range(sh if rows is None else min(rows, sh)):
-        key = (y // zoom) % th
-        if key not in cache:
-            cache[key] = expected_row(tile, tw, th, zoom, y, sw)
-        want = cache[key]
-        got = screen[y * sw * 3:(y + 1) * sw * 3]
-        if got == want:
-            continue
-        for x in range(sw):
-            if got[x * 3:x * 3 + 3] != want[x * 3:x * 3 + 3]:
-                yield x, y, tuple(got[x * 3:x * 3 + 3])
-
-
-def check_tiling(a):
-    sw, sh, screen = read_rgb(a.screen)
-    tw, th, tile = read_rgb(a.tile)
-    skip_w, skip_h = (int(v) for v in a.skip_top_right.split("x"))
-    bad = [(x, y, c) for x, y, c in differing(screen, sw, sh, tile, tw, th, a.zoom)
-           if not (y < skip_h and x >= sw - skip_w)]
-    print(f"tiling: {len(bad)} of {sw * sh} pixels differ from the {tw}x{th} tile at zoom {a.zoom}"
+def check_tiling(screen_file, tile_file, zoom, skip="0x0"):
+    sw, sh, _, diff = differing(screen_file, tile_file, zoom)
+    skip_w, skip_h = (int(v) for v in skip.split("x"))
+    bad = [(x, y, c) for x, y, c in diff if not (y < skip_h and x >= sw - skip_w)]
+    print(f"tiling: {len(bad)} of {sw * sh} pixels differ from the tile at zoom {zoom}"
           + (f"; first {bad[0]}" if bad else ""))
     return 1 if bad else 0
 
 
-def check_name(a):
-    sw, sh, screen = read_rgb(a.screen)
-    tw, th, tile = read_rgb(a.tile)
-    diff = list(differing(screen, sw, sh, tile, tw, th, a.zoom))
+def check_name(screen_file, tile_file, zoom):
+    sw, _, screen, diff = differing(screen_file, tile_file, zoom)
     if not diff:
         print("name: nothing differs from the tiling")
         return 1
@@ -77,8 +60,7 @@ def check_name(a):
     # black the cell does not differ from it, so the whole box is checked.
     box = [tuple(screen[(y * sw + x) * 3:(y * sw + x) * 3 + 3])
            for y in range(bottom + 1) for x in range(left, sw)]
-    whites = sum(1 for c in box if c == (255, 255, 255))
-    blacks = sum(1 for c in box if c == (0, 0, 0))
+    whites, blacks = box.count((255, 255, 255)), box.count((0, 0, 0))
     # Letters may be smoothed: their edges are greys between black and white.
     greys = sum(1 for c in box if c[0] == c[1] == c[2])
     print(f"name: {len(diff)} pixels differ; cell x {left}..{sw - 1}, y 0..{bottom}: "
@@ -88,16 +70,6 @@ def check_name(a):
     return 0 if ok else 1
 
 
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("what", choices=["tiling", "name"])
-    ap.add_argument("screen")
-    ap.add_argument("tile")
-    ap.add_argument("zoom", type=int)
-    ap.add_argument("--skip-top-right", default="0x0")
-    a = ap.parse_args()
-    return check_tiling(a) if a.what == "tiling" else check_name(a)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    what, screen, tile, zoom, *skip = sys.argv[1:]
+    sys.exit({"tiling": check_tiling, "name": check_name}[what](screen, tile, int(zoom), *skip))

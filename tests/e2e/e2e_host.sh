@@ -12,10 +12,8 @@ x_window=$4
 E2E_SCREEN=1024x768 e2e_setup host
 make_tile "$3" || fail "no woven tile for record 0"
 
-home="$E2E_DIR/home"
-mkdir -p "$home/bin"
-cp "$2" "$home/bin/plaidwick"
-program="$home/bin/plaidwick"
+home="$E2E_DIR/home" program="$E2E_DIR/home/bin/plaidwick"
+mkdir -p "$home/bin" && cp "$2" "$program"
 export XDG_CONFIG_HOME="$home/config"
 store_set "Tartan Order" 0 "Tartan Info" 0 "Tartan Zoom" 3 "Tartan Delay" 60
 cat >"$home/.xscreensaver" <<EOF
@@ -43,53 +41,43 @@ plaidwick_pids() { pgrep -f "^$program" | tr '\n' ' '; }
 note "xscreensaver -activate runs plaidwick --root: record 0 tiled over the screen at the stored zoom"
 run_as_user xscreensaver --no-splash >"$E2E_DIR/xscreensaver.log" 2>&1 &
 E2E_PIDS+=($!)
-for _ in $(seq 100); do run_as_user xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.1; done
+poll 30 run_as_user xscreensaver-command -time >/dev/null 2>&1 || fail "xscreensaver did not start: $(cat "$E2E_DIR/xscreensaver.log")"
 run_as_user xscreensaver-command -activate >/dev/null || fail "xscreensaver did not take -activate"
-for _ in $(seq 100); do [ -n "$(plaidwick_pids)" ] && break; sleep 0.1; done
-[ -n "$(plaidwick_pids)" ] || fail "xscreensaver did not start plaidwick: $(cat "$E2E_DIR/xscreensaver.log")"
-for _ in $(seq 50); do [ "$(pixel_at 0 0)" != "0,0,0" ] && break; sleep 0.1; done
+poll 10 eval '[ -n "$(plaidwick_pids)" ]' || fail "xscreensaver did not start plaidwick: $(cat "$E2E_DIR/xscreensaver.log")"
+poll 5 eval '[ "$(pixel_at 0 0)" != 0,0,0 ]'
 sleep 0.5
-compare() {
-  python3 "$(dirname "${BASH_SOURCE[0]}")/compare_screen.py" tiling "$E2E_DIR/$1.png" "$tile" "$2" ||
-    fail "$1: not record 0's tiling at zoom $2"
-}
-import -window root "$E2E_DIR/activated.png"
-compare activated 3
+check_screen tiling activated 3
 
 note "xscreensaver -deactivate ends it within a second"
 pids=$(plaidwick_pids)
 run_as_user xscreensaver-command -deactivate >/dev/null || fail "xscreensaver did not take -deactivate"
-for _ in $(seq 10); do [ -z "$(plaidwick_pids)" ] && break; sleep 0.1; done
-[ -z "$(plaidwick_pids)" ] || fail "plaidwick ($pids) still runs a second after -deactivate"
+poll 1 eval '[ -z "$(plaidwick_pids)" ]' || fail "plaidwick ($pids) still runs a second after -deactivate"
 run_as_user xscreensaver-command -exit >/dev/null 2>&1
 [ "$(store_get "Tartan Zoom")" = 3 ] || fail "the stored zoom changed"
 
 note "a 320 by 240 preview: --window-id fills it at the zoom of plaidwick.xml's option, not written back; SIGTERM ends it"
-"$x_window" 320 240 >"$E2E_DIR/window" &
-window_keeper=$!
-E2E_PIDS+=($window_keeper)
-for _ in $(seq 50); do [ -s "$E2E_DIR/window" ] && break; sleep 0.1; done
-window=$(cat "$E2E_DIR/window")
+run_program "$x_window" 320 240
+window_keeper=$E2E_LAST_PID
+poll 5 test -s "$E2E_DIR/program.out"
+window=$(cat "$E2E_DIR/program.out")
 # The zoom option as the host's settings program writes it from plaidwick.xml.
 zoom_option=$(python3 -c 'import sys, xml.etree.ElementTree as T
 print(next(n.get("arg") for n in T.parse(sys.argv[1]).iter("number") if n.get("id") == "zoom"))' \
   "$(dirname "${BASH_SOURCE[0]}")/../../packaging/plaidwick.xml") || fail "plaidwick.xml has no zoom"
 # shellcheck disable=SC2086
-run_as_user "$program" --window-id "$window" ${zoom_option/\%/2} &
-preview=$!
-E2E_PIDS+=($preview)
+run_program run_as_user "$program" --window-id "$window" ${zoom_option/\%/2}
+preview=$E2E_LAST_PID
 sleep 1
 import -window "$window" "$E2E_DIR/preview.png"
 [ "$(identify -format %wx%h "$E2E_DIR/preview.png")" = 320x240 ] || fail "the preview is not 320x240"
-compare preview 2
+check_screen tiling preview 2
 [ "$(store_get "Tartan Zoom")" = 3 ] || fail "--zoom was written back"
 kill -TERM "$(plaidwick_pids)"
 expect_exit "$preview" 1 0 "SIGTERM"
 
 note "the preview's window destroyed: plaidwick ends with code 0"
-run_as_user "$program" --window-id "$window" &
-preview=$!
-E2E_PIDS+=($preview)
+run_program run_as_user "$program" --window-id "$window"
+preview=$E2E_LAST_PID
 sleep 1
 kill "$window_keeper"  # its window goes with its connection
 expect_exit "$preview" 2 0 "the window destroyed"

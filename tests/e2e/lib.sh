@@ -3,23 +3,10 @@
 # under Wine.
 
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-E2E_BUILD=linux
+E2E_BUILD=linux E2E_RUNNER=()
 
 # $1: a name for the run (unused here: every run has a settings folder of its own).
-e2e_setup() {
-  E2E_DIR=$(mktemp -d)
-  export XDG_CONFIG_HOME="$E2E_DIR/config"
-  E2E_PIDS=()
-  trap e2e_cleanup EXIT
-  start_display
-}
-
-e2e_cleanup() {
-  local pid
-  for pid in "${E2E_PIDS[@]}" $E2E_XVFB; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$E2E_DIR"
-}
+e2e_setup() { e2e_start && export XDG_CONFIG_HOME="$E2E_DIR/config"; }
 
 settings_file() { echo "$XDG_CONFIG_HOME/plaidwick/settings.ini"; }
 
@@ -32,36 +19,13 @@ store_set() {
   mkdir -p "${file%/*}"
   [ -f "$file" ] || echo '[Software\Plaidwick ScreenSaver]' >"$file"
   while [ $# -ge 2 ]; do
-    grep -v "^$1=" "$file" >"$file.new"
-    echo "$1=$2" >>"$file.new"
-    mv "$file.new" "$file"
+    sed -i "/^$1=/d" "$file" && echo "$1=$2" >>"$file"
     shift 2
   done
 }
 
-# store_get NAME: the value's text, or "<missing>".
-store_get() {
-  local file
-  file=$(settings_file)
-  grep -q "^$1=" "$file" 2>/dev/null || { echo "<missing>"; return; }
-  sed -n "s/^$1=//p" "$file" | head -n 1
-}
-
-# Starts the program in the background; its pid goes to E2E_LAST_PID.
-run_program() {
-  "$@" >/dev/null 2>&1 &
-  E2E_LAST_PID=$!
-  E2E_PIDS+=("$E2E_LAST_PID")
-}
-
-# The process that runs the program started as $1.
-program_pid() { echo "$1"; }
-
-# make_tile TOOL: record 0's woven tile as a picture file, named in $tile.
-make_tile() {
-  tile="$E2E_DIR/tile0.png"
-  "$1" tile 0 -o "$tile"
-}
+# store_get NAME: the value's text (its first line's), or "<missing>".
+store_get() { sed -n "/^$1=/{s///p;q};\$q1" "$(settings_file)" 2>/dev/null || echo "<missing>"; }
 
 # What the show stores as its folder: the program's own.
 expected_install_path() { echo "$(cd "$(dirname "$program")" && pwd -P)/"; }

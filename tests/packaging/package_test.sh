@@ -17,16 +17,9 @@ deb=$(ls "$scratch"/out/plaidwick_*_amd64.deb 2>/dev/null)
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
 
-expected="usr/bin/plaidwick
-usr/libexec/xscreensaver/plaidwick
-usr/share/applications/plaidwick.desktop
-usr/share/doc/plaidwick/changelog.gz
-usr/share/doc/plaidwick/copyright
-usr/share/icons/hicolor/16x16/apps/plaidwick.png
-usr/share/icons/hicolor/32x32/apps/plaidwick.png
-usr/share/man/man6/plaidwick.6.gz
-usr/share/plaidwick/Plaidwick.chm
-usr/share/xscreensaver/config/plaidwick.xml"
+expected=$(printf '%s\n' usr/bin/plaidwick usr/libexec/xscreensaver/plaidwick usr/share/{applications/plaidwick.desktop,\
+doc/plaidwick/{changelog.gz,copyright},icons/hicolor/{16x16,32x32}/apps/plaidwick.png,man/man6/plaidwick.6.gz,\
+plaidwick/Plaidwick.chm,xscreensaver/config/plaidwick.xml} | sort)
 got=$(cd "$root" && find . -not -type d | sed 's|^\./||' | sort)
 [ "$got" = "$expected" ] || fail "the package holds:
 $got"

@@ -8,16 +8,13 @@
 set -uo pipefail
 . "$(dirname "$0")/e2e_lib.sh"
 setup=$1 version=$4
-export PLAIDWICK_WINEPREFIX
-PLAIDWICK_WINEPREFIX=$(mktemp -d)/prefix
+export PLAIDWICK_WINEPREFIX="$(mktemp -d)/prefix"
 E2E_SCREEN=1024x768 e2e_setup installer
 trap 'e2e_cleanup; rm -rf "${PLAIDWICK_WINEPREFIX%/*}"' EXIT
 system="$WINEPREFIX/drive_c/windows/system32" folder="$WINEPREFIX/drive_c/Program Files/Plaidwick ScreenSaver"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Plaidwick ScreenSaver'
 desktop_key='HKCU\Control Panel\Desktop'
 program='C:\windows\system32\Plaidwick.scr'
-# reg_value KEY NAME: the value's data, or nothing.
-reg_value() { wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^    $2    REG_[A-Z_]*    //p"; }
 
 note "a silent install with /ACTIVATE"
 store_set "Tartan Zoom" 3
@@ -36,24 +33,20 @@ size=$(($(reg_value "$uninstall_key" EstimatedSize)))
 note "the installed screensaver: its dialog's Help opens the installed help file; the show"
 open_dialog
 click 345 280
-viewer=$(wait_window "Plaidwick ScreenSaver Help")
-[ -n "$viewer" ] || fail "no HTML Help window for the installed help file"
-xdotool windowmove "$viewer" 700 650  # off the dialog's buttons
-sleep 0.5
+viewer=$(wait_window "Plaidwick ScreenSaver Help") || fail "no HTML Help window for the installed help file"
+xdotool windowmove "$viewer" 700 650 sleep 0.5  # off the dialog's buttons
 button Cancel
 [ "$(store_get "Install Path")" = 'C:\windows\system32\' ] || fail "Install Path is $(store_get "Install Path")"
 xdotool mousemove 512 384
 run_program "$program" /s
-colours() { import -window root -depth 8 png:- | convert - -format %k info:; }
-for _ in $(seq 50); do [ "$(colours)" -gt 2 ] && break; sleep 0.4; done
-[ "$(colours)" -gt 2 ] || fail "no tartan on the screen"
+poll 20 eval '[ "$(screen_colours)" -gt 2 ]' || fail "no tartan on the screen"
 xdotool mousemove 10 10
 expect_exit "$E2E_LAST_PID" 10 0 "the show after a pointer move"
 
 note "a silent uninstall takes back every file and entry, gives back the screensaver, keeps the settings"
 wine_run "C:\\Program Files\\Plaidwick ScreenSaver\\Uninstall.exe" /S || fail "the uninstaller failed"
 # The uninstaller runs on from a copy of itself and deletes the original last.
-for _ in $(seq 100); do [ -e "$folder" ] || break; sleep 0.2; done
+poll 20 eval '[ ! -e "$folder" ]'
 [ ! -e "$folder" ] && [ ! -e "$system/Plaidwick.scr" ] && [ ! -e "$system/Plaidwick.chm" ] || fail "files are left"
 wine_run reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left"
 [ "$(reg_value "$desktop_key" SCRNSAVE.EXE)" = 'C:\windows\system32\other.scr' ] || fail "the screensaver is not given back"

@@ -6,32 +6,18 @@
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_KEY='HKCU\Software\Plaidwick ScreenSaver'
 . "$E2E_HERE/../e2e/common.sh"
-E2E_BUILD=windows
+E2E_BUILD=windows E2E_RUNNER=("$E2E_HERE/wine-run.sh")
 
 # Runs a Windows program (or a Wine tool such as reg) in this script's prefix.
-wine_run() { "$E2E_HERE/wine-run.sh" "$@"; }
+wine_run() { "${E2E_RUNNER[@]}" "$@"; }
 
 # $1: a name for this script's prefix.
 e2e_setup() {
-  E2E_DIR=$(mktemp -d)
-  E2E_PIDS=()
-  E2E_XVFB=
-  trap e2e_cleanup EXIT
   export PLAIDWICK_WINEPREFIX="${PLAIDWICK_WINEPREFIX:-${TMPDIR:-/tmp}/plaidwick-wine-$(id -u)}-$1"
   export WINEPREFIX="$PLAIDWICK_WINEPREFIX" WINEDEBUG=-all
-  start_display
+  e2e_start
   # Makes the prefix on first use (the runner initialises it under its lock).
   wine_run reg query 'HKCU\Software' >/dev/null 2>&1 || fail "Wine does not run"
-}
-
-e2e_cleanup() {
-  local pid
-  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  # Wine's processes of this prefix end while their display still exists.
-  timeout 20 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null
-  [ -n "$E2E_XVFB" ] && kill "$E2E_XVFB" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$E2E_DIR"
 }
 
 store_clear() { wine_run reg delete "$E2E_KEY" /f >/dev/null 2>&1; }
@@ -44,33 +30,15 @@ store_set() {
   done
 }
 
+# reg_value KEY NAME: the value's data, empty or not; fails when there is no such value.
+reg_value() {
+  local listing
+  listing=$(wine_run reg query "$1" /v "$2" 2>/dev/null) || return 1
+  echo "$listing" | tr -d '\r' | sed -n -e "s/^    $2    REG_[A-Z_]*    //p" -e "s/^    $2    REG_[A-Z_]*\$//p"
+}
+
 # store_get NAME: the value's text, or "<missing>".
-store_get() {
-  local line
-  line=$(wine_run reg query "$E2E_KEY" /v "$1" 2>/dev/null | tr -d '\r' | grep -F "    $1    ") ||
-    { echo "<missing>"; return; }
-  echo "$line" | sed -e "s/^    $1    REG_SZ    //" -e "s/^    $1    REG_SZ$//"
-}
-
-# Starts a Windows program in the background; its runner's pid goes to E2E_LAST_PID.
-run_program() {
-  wine_run "$@" >"$E2E_DIR/program.out" 2>&1 &
-  E2E_LAST_PID=$!
-  E2E_PIDS+=("$E2E_LAST_PID")
-}
-
-# The process that runs the program started (through the runner) as $1.
-program_pid() {
-  local pid
-  pid=$(pgrep -P "$1" | head -n 1)
-  grep -q 'Plaidwick.scr' "/proc/${pid:-0}/cmdline" 2>/dev/null && echo "$pid"
-}
-
-# make_tile TOOL: record 0's woven tile as a picture file, named in $tile.
-make_tile() {
-  tile="$E2E_DIR/tile0.ppm"
-  wine_run "$1" 0 >"$tile" 2>/dev/null
-}
+store_get() { reg_value "$E2E_KEY" "$1" || echo "<missing>"; }
 
 # What the show stores as its folder: the program's own, as Windows names it.
 expected_install_path() {
@@ -79,8 +47,4 @@ expected_install_path() {
 
 # Asks the dialog's window to close: its close box (Wine draws the frame, at
 # the window's top right, above the client area open_dialog found), then Alt+F4.
-request_close() {
-  xdotool mousemove $((X + WIDTH - border - 12)) $((Y + border + 9)) click 1
-  sleep 0.3
-  xdotool key alt+F4
-}
+request_close() { xdotool mousemove $((X + WIDTH - border - 12)) $((Y + border + 9)) click 1 sleep 0.3 key alt+F4; }
