@@ -37,8 +37,19 @@ reg_value() {
   echo "$listing" | tr -d '\r' | sed -n -e "s/^    $2    REG_[A-Z_]*    //p" -e "s/^    $2    REG_[A-Z_]*\$//p"
 }
 
-# store_get NAME: the value's text, or "<missing>".
-store_get() { reg_value "$E2E_KEY" "$1" || echo "<missing>"; }
+# store_get NAME: the value's text, or "<missing>". The key is listed whole;
+# a listing without the key's own line is asked for again (reg can fail to
+# reach a wineserver that is just ending), and the retry is reported.
+store_get() {
+  local listing try
+  for try in 1 2 3; do
+    listing=$(wine_run reg query "$E2E_KEY" 2>/dev/null | tr -d '\r')
+    grep -qF "HKEY_CURRENT_USER${E2E_KEY#HKCU}" <<<"$listing" && break
+    [ $try = 3 ] || echo "store_get: no listing of the key, asking again" >&2
+  done
+  listing=$(grep -m1 "^    $1    REG_" <<<"$listing") || { echo "<missing>"; return; }
+  sed -e "s/^    $1    REG_[A-Z_]*    //" -e "s/^    $1    REG_[A-Z_]*\$//" <<<"$listing"
+}
 
 # What the show stores as its folder: the program's own, as Windows names it.
 expected_install_path() {
