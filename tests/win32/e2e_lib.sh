@@ -30,12 +30,16 @@ store_set() {
   done
 }
 
-# reg_value KEY NAME: the value's data, empty or not; fails when there is no such value.
-reg_value() {
-  local listing
-  listing=$(wine_run reg query "$1" /v "$2" 2>/dev/null) || return 1
-  echo "$listing" | tr -d '\r' | sed -n -e "s/^    $2    REG_[A-Z_]*    //p" -e "s/^    $2    REG_[A-Z_]*\$//p"
+# value_in_listing NAME < LISTING: the data of NAME in a reg query listing,
+# empty or not; fails when the listing has no such value.
+value_in_listing() {
+  local line
+  line=$(tr -d '\r' | grep -m1 "^    $1    REG_") || return 1
+  sed -e "s/^    $1    REG_[A-Z_]*    //" -e "s/^    $1    REG_[A-Z_]*\$//" <<<"$line"
 }
+
+# reg_value KEY NAME: the value's data; fails when there is no such value.
+reg_value() { wine_run reg query "$1" /v "$2" 2>/dev/null | value_in_listing "$2"; }
 
 # store_get NAME: the value's text, or "<missing>". The key is listed whole;
 # a listing without the key's own line is asked for again (reg can fail to
@@ -43,12 +47,11 @@ reg_value() {
 store_get() {
   local listing try
   for try in 1 2 3; do
-    listing=$(wine_run reg query "$E2E_KEY" 2>/dev/null | tr -d '\r')
+    listing=$(wine_run reg query "$E2E_KEY" 2>/dev/null)
     grep -qF "HKEY_CURRENT_USER${E2E_KEY#HKCU}" <<<"$listing" && break
     [ $try = 3 ] || echo "store_get: no listing of the key, asking again" >&2
   done
-  listing=$(grep -m1 "^    $1    REG_" <<<"$listing") || { echo "<missing>"; return; }
-  sed -e "s/^    $1    REG_[A-Z_]*    //" -e "s/^    $1    REG_[A-Z_]*\$//" <<<"$listing"
+  value_in_listing "$1" <<<"$listing" || echo "<missing>"
 }
 
 # What the show stores as its folder: the program's own, as Windows names it.
