@@ -44,7 +44,7 @@ screen_colours() { import -window root -depth 8 png:- | convert - -format %k inf
 # Starts a private Xvfb of size ${E2E_SCREEN:-800x600}; sets DISPLAY and E2E_XVFB.
 start_display() {
   local displayfile=$(mktemp -p "$E2E_DIR")  # a new one: a display may be started again
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-800x600}x24" -nolisten tcp -noreset 3>"$displayfile" 2>/dev/null &
   E2E_XVFB=$!
   poll 10 test -s "$displayfile" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$displayfile")"
