@@ -164,8 +164,13 @@ void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
 #endif
 
 RowClasses rowClasses;
-// Each class of source rows widened once to dst's width, one after another,
-// so the rows copied from stay few and close together in the cache.
+// Each class of source rows widened once, one after another, so the rows
+// copied from stay few and close together in the cache. A row that repeats
+// across dst is made only some periods long, at least this many pixels (a
+// piece copied quickly), and laid across dst piece by piece: the pieces of
+// the few rows in use stay in the first-level cache, where whole rows of a
+// wide screen would not.
+constexpr size_t minimumPiece = 256;
 std::vector<uint32_t> madeRows;
 // Where each class's widened row is in madeRows, counted in rows (-1: not
 // made yet).
@@ -241,7 +246,10 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
         return;
     }
     const size_t width = static_cast<size_t>(dst.width);
-    mapColumns(src.width, fullWidth, 0, dst.width, true);
+    const size_t period = static_cast<size_t>(fullWidth);
+    const size_t piece =
+        std::min(width, period * ((std::min(minimumPiece, width) + period - 1) / period));
+    mapColumns(src.width, fullWidth, 0, static_cast<int64_t>(piece), true);
     const size_t usedColumns =
         dst.width >= fullWidth
             ? static_cast<size_t>(src.width)
@@ -258,11 +266,13 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
             made = madeCount++;
             // Grown only past the largest number of rows made so far, so
             // that the rows are not cleared for every picture.
-            if (madeRows.size() < static_cast<size_t>(madeCount) * width)
-                madeRows.resize(static_cast<size_t>(madeCount) * width * 2);
-            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * width, width,
-                             static_cast<size_t>(fullWidth));
+            if (madeRows.size() < static_cast<size_t>(madeCount) * piece)
+                madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
+            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period);
         }
-        copyRow(madeRows.data() + made * width, dst.row(y), width);
+        const uint32_t* from = madeRows.data() + made * piece;
+        uint32_t* to = dst.row(y);
+        for (size_t x = 0; x < width; x += piece)
+            copyRow(from, to + x, std::min(piece, width - x));
     }
 }
