@@ -249,6 +249,17 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
     const size_t period = static_cast<size_t>(fullWidth);
     const size_t piece =
         std::min(width, period * ((std::min(minimumPiece, width) + period - 1) / period));
+    if (fullWidth == src.width && fullHeight == src.height && piece <= period) {
+        // At its own size a row of src is already a piece (as wide as dst,
+        // or one period of at least minimumPiece): laid across straight
+        // from src.
+        for (int32_t y = 0, sourceRow = 0; y < dst.height; ++y) {
+            for (size_t x = 0; x < width; x += piece)
+                copyRow(src.row(sourceRow), dst.row(y) + x, std::min(piece, width - x));
+            if (++sourceRow == src.height) sourceRow = 0;
+        }
+        return;
+    }
     mapColumns(src.width, fullWidth, 0, static_cast<int64_t>(piece), true);
     const size_t usedColumns =
         dst.width >= fullWidth
