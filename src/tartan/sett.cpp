@@ -34,8 +34,13 @@ ThreadColours parseThreadSett(const std::string& threadSett, const Palette& pale
     ThreadColours colours(static_cast<size_t>(room), 0);
     const int32_t runs = countOccurrences(threadSett, ",") + 1;
     int32_t position = 0;
+    // The runs are the comma-separated fields, walked in one pass.
+    size_t begin = 0;
     for (int32_t k = 1; k <= runs && position < room; ++k) {
-        const std::string field = fieldAt(threadSett, k, ",");
+        const size_t end = threadSett.find(',', begin);
+        const std::string field =
+            threadSett.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+        begin = end == std::string::npos ? threadSett.size() : end + 1;
         const int16_t count =
             static_cast<int16_t>(parseInteger(midText(field, 1, textLength(field) - 1)));
         const int32_t index = charCode(rightText(field, 1)) - charCode("a");
