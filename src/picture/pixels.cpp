@@ -129,22 +129,28 @@ struct RowClasses {
 // picture, so the copy's speed is the composition's. On x86 processors,
 // 16-byte moves (32-byte ones where the processor has them) cost a third less
 // than the library's copy of rows this long, and the 32-byte ones about a
-// tenth less again.
+// tenth less again. The stores are aligned to their size (the first few
+// pixels go one by one): pieces start at any column, and a store across two
+// cache lines costs about twice one that is not.
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) void copyRowAvx2(const uint32_t* in, uint32_t* out, size_t n) {
     size_t i = 0;
+    for (; i < n && reinterpret_cast<uintptr_t>(out + i) % 32 != 0; ++i)
+        out[i] = in[i];
     for (; i + 8 <= n; i += 8)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(out + i),
+                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
     for (; i < n; ++i)
         out[i] = in[i];
 }
 
 void copyRowSse2(const uint32_t* in, uint32_t* out, size_t n) {
     size_t i = 0;
+    for (; i < n && reinterpret_cast<uintptr_t>(out + i) % 16 != 0; ++i)
+        out[i] = in[i];
     for (; i + 4 <= n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(out + i),
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
     for (; i < n; ++i)
         out[i] = in[i];
 }
