@@ -182,6 +182,13 @@ std::vector<uint32_t> madeRows;
 // made yet).
 std::vector<int64_t> lastMade;
 
+// Lays the first `piece` pixels of `from` across `width` pixels of `to`, one
+// piece after another, the last one cut.
+void layRow(const uint32_t* from, size_t piece, uint32_t* to, size_t width) {
+    for (size_t x = 0; x < width; x += piece)
+        copyRow(from, to + x, std::min(piece, width - x));
+}
+
 // The plain way: a scaled copy at every place of the grid.
 void tileByCopies(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
                   int32_t storedHeight, const PixelView& dst) {
@@ -260,8 +267,7 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
         // or one period of at least minimumPiece): laid across straight
         // from src.
         for (int32_t y = 0, sourceRow = 0; y < dst.height; ++y) {
-            for (size_t x = 0; x < width; x += piece)
-                copyRow(src.row(sourceRow), dst.row(y) + x, std::min(piece, width - x));
+            layRow(src.row(sourceRow), piece, dst.row(y), width);
             if (++sourceRow == src.height) sourceRow = 0;
         }
         return;
@@ -287,9 +293,6 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
                 madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
             widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period);
         }
-        const uint32_t* from = madeRows.data() + made * piece;
-        uint32_t* to = dst.row(y);
-        for (size_t x = 0; x < width; x += piece)
-            copyRow(from, to + x, std::min(piece, width - x));
+        layRow(madeRows.data() + made * piece, piece, dst.row(y), width);
     }
 }
