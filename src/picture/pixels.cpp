@@ -178,7 +178,7 @@ RowClasses rowClasses;
 // wide screen would not.
 constexpr size_t minimumPiece = 256;
 std::vector<uint32_t> madeRows;
-// Where each class's widened row is in madeRows, counted in rows (-1: not
+// Where each class's widened row is in madeRows, counted in pieces (-1: not
 // made yet).
 std::vector<int64_t> lastMade;
 

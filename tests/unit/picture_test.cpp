@@ -121,7 +121,8 @@ TEST_F(Picture, TileImageEqualsTheGridOfCopies) {
                           {5, 3, 10, 0, 0, 64, 48, false, distinct}, {7, 6, 10, 0, 0, 290, 40, false, distinct},
                           {5, 3, 10, 30, 20, 40, 18, false, distinct}, {5, 3, 10, 30, 20, 28, 25, false, distinct},
                           {5, 3, 10, 30, 20, 64, 48, true, distinct}, {24, 4, 1, 0, 0, 61, 13, false, oneApart},
-                          {24, 4, 1, 0, 0, 10, 13, false, oneApart}, {300, 4, 1, 0, 0, 700, 9, false, distinct}, {24, 8, 3, 0, 0, 100, 50, true, oneApart}}) {
+                          {24, 4, 1, 0, 0, 10, 13, false, oneApart}, {300, 4, 1, 0, 0, 700, 9, false, distinct},
+                          {24, 8, 3, 0, 0, 100, 50, true, oneApart}}) {
         setImageClip(c.clipWidth, c.clipHeight);
         makePicture(c.w, c.h, picture(c.w, c.h, c.colour));
         scaleImage(0, c.w * c.zoom, c.h * c.zoom);
