@@ -2,12 +2,13 @@
 // plain fill of a buffer of that size measured in the same run.
 //
 // Each tartan is drawn as the show draws it (parse, weave, enlarge, tile,
-// name) onto an off-screen image, at zoom 1 and zoom 10 with names on, the
+// name) onto an off-screen image, at zoom 1 and zoom 10, with names on and
+// then off (the name is drawn last, over the finished picture), the
 // whole catalogue in order a few times over, so that every drawing follows
 // another tartan as in the show. A tartan's time is the median of its
 // drawings, its ratio that time over the median of the fills measured next
 // to them (the machine's changing load falls on both alike). Prints, per
-// zoom, the worst tartan with its ratio and the mean ratio.
+// zoom and names setting, the worst tartan with its ratio and the mean ratio.
 //
 // Usage: compose_bench [repetitions]   (default 5; the same program for both builds)
 #include <algorithm>
@@ -102,7 +103,6 @@ int main(int argc, char** argv) {
     initWeavePattern();
     buildCatalogue();
     unscrambleCatalogue();
-    saverSettings().showNames = 1;
     if (!makeImage(canvasSlot, screenW, screenH)) {
         std::fprintf(stderr, "compose_bench: cannot make the %dx%d canvas\n", screenW, screenH);
         return 1;
@@ -116,12 +116,16 @@ int main(int argc, char** argv) {
                 median(fills));
     std::printf("each tartan: median of %d drawings in show order / median of the fills next to them\n",
                 repetitions);
-    for (int16_t zoom : {int16_t{1}, int16_t{10}}) {
-        const Result r = composeAll(zoom, repetitions, baseline);
-        const TartanRecord& t = tartanCatalogue()[static_cast<size_t>(r.worst)];
-        std::printf("zoom %2d: worst [%d] %s (%dx%d): %.3f ms = %.2f x fill; mean over all tartans %.2f x fill\n",
-                    zoom, r.worst, t.name.c_str(), t.warpCount, t.weftCount, r.worstMs, r.worstRatio, r.meanRatio);
-    }
+    for (int16_t names : {int16_t{1}, int16_t{0}})
+        for (int16_t zoom : {int16_t{1}, int16_t{10}}) {
+            saverSettings().showNames = names;
+            const Result r = composeAll(zoom, repetitions, baseline);
+            const TartanRecord& t = tartanCatalogue()[static_cast<size_t>(r.worst)];
+            std::printf("zoom %2d, names %-3s: worst [%d] %s (%dx%d): %.3f ms = %.2f x fill; mean over all "
+                        "tartans %.2f x fill\n",
+                        zoom, names ? "on" : "off", r.worst, t.name.c_str(), t.warpCount, t.weftCount, r.worstMs,
+                        r.worstRatio, r.meanRatio);
+        }
     freeAllImages();
     return 0;
 }
