@@ -52,10 +52,17 @@ void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
 void copyRow(const uint32_t* in, uint32_t* out, size_t n);
 
 // widenRow for a row repeating every `period` columns: the first period is
-// widened and then copied over the rest, a doubling length at a time.
-void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period) {
+// widened and then copied over the rest, a doubling length at a time. Where
+// each source pixel becomes `run` pixels exactly (a whole-number enlargement;
+// 0 if not), the first period is laid as runs, without the column map.
+void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period, size_t run) {
     size_t done = std::min(count, period);
-    widenRow(in, out, done);
+    if (run > 0) {
+        for (size_t at = 0; at < done; at += run)
+            std::fill_n(out + at, std::min(run, done - at), in[at / run]);
+    } else {
+        widenRow(in, out, done);
+    }
     while (done < count) {
         const size_t more = std::min(done, count - done);
         copyRow(out, out + done, more);
@@ -272,7 +279,8 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
         }
         return;
     }
-    mapColumns(src.width, fullWidth, 0, static_cast<int64_t>(piece), true);
+    const size_t run = fullWidth % src.width == 0 ? static_cast<size_t>(fullWidth / src.width) : 0;
+    if (run == 0) mapColumns(src.width, fullWidth, 0, static_cast<int64_t>(piece), true);
     const size_t usedColumns =
         dst.width >= fullWidth
             ? static_cast<size_t>(src.width)
@@ -291,7 +299,7 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
             // that the rows are not cleared for every picture.
             if (madeRows.size() < static_cast<size_t>(madeCount) * piece)
                 madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
-            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period);
+            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period, run);
         }
         layRow(madeRows.data() + made * piece, piece, dst.row(y), width);
     }
