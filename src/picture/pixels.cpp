@@ -288,19 +288,32 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
     rowClasses.reset(src, usedColumns);
     lastMade.assign(static_cast<size_t>(src.height), -1);
     int64_t madeCount = 0;
-    int64_t rowInCopy = 0;
+    // The source row of dst's row y, stepped along as a quotient and
+    // remainder of y * src.height / fullHeight within each copy.
+    int32_t sourceRow = 0, shownRow = -1;
+    int64_t rowInCopy = 0, rest = 0;
+    const uint32_t* from = nullptr;
     for (int32_t y = 0; y < dst.height; ++y) {
-        const int32_t sourceRow = static_cast<int32_t>(rowInCopy * src.height / fullHeight);
-        if (++rowInCopy == fullHeight) rowInCopy = 0;
-        int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
-        if (made < 0) {
-            made = madeCount++;
-            // Grown only past the largest number of rows made so far, so
-            // that the rows are not cleared for every picture.
-            if (madeRows.size() < static_cast<size_t>(madeCount) * piece)
-                madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
-            widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period, run);
+        if (sourceRow != shownRow) {
+            int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
+            if (made < 0) {
+                made = madeCount++;
+                // Grown only past the largest number of rows made so far, so
+                // that the rows are not cleared for every picture.
+                if (madeRows.size() < static_cast<size_t>(madeCount) * piece)
+                    madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
+                widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period,
+                                 run);
+            }
+            from = madeRows.data() + made * piece;
+            shownRow = sourceRow;
         }
-        layRow(madeRows.data() + made * piece, piece, dst.row(y), width);
+        layRow(from, piece, dst.row(y), width);
+        if (++rowInCopy == fullHeight) {
+            rowInCopy = rest = sourceRow = 0;
+            continue;
+        }
+        for (rest += src.height; rest >= fullHeight; rest -= fullHeight)
+            ++sourceRow;
     }
 }
