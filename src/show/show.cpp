@@ -108,8 +108,12 @@ void drawTartan(int index, const ShowCanvas& canvas) {
     const Palette palette = parsePalette(record.paletteSett);
     const ThreadColours warp = parseThreadSett(record.warpSett, palette, record.warpCount);
     const ThreadColours weft = parseThreadSett(record.weftSett, palette, record.weftCount);
-    weaveTile(record, warp, weft);
     const int32_t zoom = effectiveZoom();
+    // The copies start at the canvas's top left: tile columns and rows past
+    // the first screenful are never shown, and at a high zoom a large tile
+    // shows only a small part.
+    weaveTile(record, warp, weft, (canvas.width + zoom - 1) / zoom,
+              (canvas.height + zoom - 1) / zoom);
     scaleImage(0, zoom * record.warpCount, zoom * record.weftCount);
 
     if (!beginDrawing(canvas.target())) return;

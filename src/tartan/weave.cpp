@@ -1,5 +1,6 @@
 #include "tartan/weave.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "picture/drawing.h"
@@ -52,7 +53,7 @@ void initWeavePattern() {
 }
 
 void weaveTile(const TartanRecord& record, const ThreadColours& warpColours,
-               const ThreadColours& weftColours) {
+               const ThreadColours& weftColours, int32_t columns, int32_t rows) {
     const int32_t width = record.warpCount;
     const int32_t height = record.weftCount;
     // With a colour for every thread (the arrays have room for count + 2) the
@@ -61,6 +62,8 @@ void weaveTile(const TartanRecord& record, const ThreadColours& warpColours,
                             static_cast<int32_t>(weftColours.size()) >= height;
     if (!(everyPixel ? makeImageToOverwrite : makeImage)(0, width, height)) return;
     if (!beginDrawing(imageTarget())) return;
-    if (everyPixel) weaveIntoPixels(drawingPixels(), width, height, warpColours, weftColours);
+    if (everyPixel)
+        weaveIntoPixels(drawingPixels(), std::min(width, columns), std::min(height, rows),
+                        warpColours, weftColours);
     endDrawing();
 }

@@ -91,11 +91,12 @@ TEST_F(Show, APointerAwayFromWhereItWasEndsTheShowAtTheNextPoll) {
 
 TEST_F(Show, ThePictureIsTheWovenTileRepeatedAtTheZoomWithTheNameWhenAsked) {
     struct Case { const char *info, *zoom; int32_t z; bool named; };
-    for (const Case& c : {Case{"1", "3", 3, true}, Case{"0", "0", 1, false}, Case{"2", "-3", 1, false}}) {
+    for (const Case& c : {Case{"1", "3", 3, true}, Case{"0", "0", 1, false}, Case{"2", "-3", 1, false},
+                          Case{"0", "10", 10, false}}) {
         Store store{{"Tartan Info", c.info}, {"Tartan Zoom", c.zoom}};
         store.insert(inOrder.begin(), inOrder.end());  // the order and the delay
-        runShowFor(store, 1, 1, 0, 0, 500, 300);
-        EXPECT_TRUE(stub::backend().windows[0].surface == tiling(0, 500, 300, c.z, c.named))
+        runShowFor(store, 1, 1, 0, 0, 505, 305);
+        EXPECT_TRUE(stub::backend().windows[0].surface == tiling(0, 505, 305, c.z, c.named))
             << "info " << c.info << " zoom " << c.zoom;
     }
 }
