@@ -51,6 +51,12 @@ sleep 0.5
 expect_exit "$show" 0 running "a key or a click"
 end_show "zoom 3"
 
+note "names off, zoom 10: the part of the tile that shows, the last copy cut"
+store_set "Tartan Zoom" 10
+start_show
+check_screen tiling zoom10 10
+end_show "zoom 10"
+
 note "names on, zoom 1: the name flush with the top-right corner, the rest tiled"
 store_set "Tartan Info" 1 "Tartan Zoom" 1
 start_show
