@@ -23,9 +23,15 @@ e2e_setup() {
 store_clear() { wine_run reg delete "$E2E_KEY" /f >/dev/null 2>&1; }
 
 # store_set NAME TEXT [NAME TEXT...]: string values, as a user or an installer would write them.
+# A reg add right after a show has ended failed once on a loaded machine
+# (Wine's output was not kept): it is tried again after a second, and a second
+# failure shows what reg printed.
 store_set() {
   while [ $# -ge 2 ]; do
-    wine_run reg add "$E2E_KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1 || fail "reg add $1"
+    wine_run reg add "$E2E_KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1 || {
+      sleep 1
+      wine_run reg add "$E2E_KEY" /v "$1" /t REG_SZ /d "$2" /f >"$E2E_DIR/reg.out" 2>&1
+    } || { cat "$E2E_DIR/reg.out"; fail "reg add $1"; }
     shift 2
   done
 }
