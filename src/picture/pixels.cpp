@@ -22,25 +22,37 @@ Overlap overlapOf(const PixelView& dst, int32_t x, int32_t y, int64_t width, int
                    std::min<int64_t>(y + height, dst.height)};
 }
 
+// The source position (position * sourceSize / fullSize) of one position
+// after another of a picture enlarged from sourceSize to fullSize, back to 0
+// where a copy ends: worked out step by step, as a quotient and remainder,
+// instead of a division a position.
+struct SourceSteps {
+    int64_t sourceSize, fullSize;
+    int64_t position = 0, source = 0, rest = 0;
+
+    SourceSteps(int64_t sourceSize, int64_t fullSize, int64_t first = 0)
+        : sourceSize(sourceSize), fullSize(fullSize), position(first),
+          source(first * sourceSize / fullSize), rest(first * sourceSize - source * fullSize) {}
+
+    void next() {
+        if (++position == fullSize) {
+            position = source = rest = 0;
+            return;
+        }
+        for (rest += sourceSize; rest >= fullSize; rest -= fullSize)
+            ++source;
+    }
+};
+
 // Source column of every column of dst, for a picture of fullWidth columns
-// repeated across from column 0 (or placed once at `x`). Worked out step by
-// step, as a quotient and remainder, instead of a division a column.
+// repeated across from column 0 (or placed once at `x`, within one copy).
 std::vector<int32_t> columnMap;
 
 void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count, bool repeat) {
     columnMap.resize(static_cast<size_t>(count));
-    int64_t column = repeat ? first % fullWidth : first;
-    int64_t source = column * sourceWidth / fullWidth;
-    int64_t rest = column * sourceWidth - source * fullWidth;
-    for (int64_t i = 0; i < count; ++i) {
-        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(source);
-        if (++column == fullWidth && repeat) {
-            column = source = rest = 0;
-            continue;
-        }
-        for (rest += sourceWidth; rest >= fullWidth; rest -= fullWidth)
-            ++source;
-    }
+    SourceSteps column(sourceWidth, fullWidth, repeat ? first % fullWidth : first);
+    for (int64_t i = 0; i < count; ++i, column.next())
+        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(column.source);
 }
 
 void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
@@ -300,12 +312,11 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
     rowClasses.reset(src, usedColumns);
     lastMade.assign(static_cast<size_t>(src.height), -1);
     int64_t madeCount = 0;
-    // The source row of dst's row y, stepped along as a quotient and
-    // remainder of y * src.height / fullHeight within each copy.
-    int32_t sourceRow = 0, shownRow = -1;
-    int64_t rowInCopy = 0, rest = 0;
+    SourceSteps row(src.height, fullHeight);
+    int32_t shownRow = -1;
     const uint32_t* from = nullptr;
-    for (int32_t y = 0; y < dst.height; ++y) {
+    for (int32_t y = 0; y < dst.height; ++y, row.next()) {
+        const int32_t sourceRow = static_cast<int32_t>(row.source);
         if (sourceRow != shownRow) {
             int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
             if (made < 0) {
@@ -321,11 +332,5 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
             shownRow = sourceRow;
         }
         layRow(from, piece, dst.row(y), width);
-        if (++rowInCopy == fullHeight) {
-            rowInCopy = rest = sourceRow = 0;
-            continue;
-        }
-        for (rest += src.height; rest >= fullHeight; rest -= fullHeight)
-            ++sourceRow;
     }
 }
