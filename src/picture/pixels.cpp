@@ -69,7 +69,9 @@ void copyRow(const uint32_t* in, uint32_t* out, size_t n);
 // 0 if not), the first period is laid as runs, without the column map.
 void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period, size_t run) {
     size_t done = std::min(count, period);
-    if (run > 0) {
+    if (run == 1) {
+        copyRow(in, out, done);
+    } else if (run > 1) {
         for (size_t at = 0; at < done; at += run)
             std::fill_n(out + at, std::min(run, done - at), in[at / run]);
     } else {
@@ -94,22 +96,40 @@ bool sameRow(const uint32_t* a, const uint32_t* b, size_t n) {
     return difference == 0;
 }
 
-// For each source row, the first source row with the same pixels in the
-// columns used (-1: not looked at yet), found by a short key and confirmed
-// by comparing the rows.
-struct RowClasses {
+// The rows of a held picture: for each row, the first row seen with the same
+// pixels in the columns used (-1: not looked at yet), found by a short key
+// and confirmed by comparing the rows.
+class HeldRows : public RowSource {
+public:
+    explicit HeldRows(const PixelView& src) : source(src) {}
+
+    int32_t likeRow(int32_t row) override {
+        if (sameAs.empty()) start();
+        int32_t& known = sameAs[static_cast<size_t>(row)];
+        if (known >= 0) return known;
+        const uint32_t* pixels = source.row(row);
+        for (size_t at = keyOf(pixels) & mask;; at = (at + 1) & mask) {
+            if (table[at] == 0) {
+                table[at] = row + 1;
+                return known = row;
+            }
+            const int32_t other = table[at] - 1;
+            if (sameRow(source.row(other), pixels, columns)) return known = other;
+        }
+    }
+
+    const uint32_t* rowPixels(int32_t row) override { return source.row(row); }
+
+private:
+    const PixelView& source;
     std::vector<int32_t> sameAs;
     std::vector<int32_t> table; // open addressing: source row + 1, 0 = free
     size_t mask = 0;
-    const PixelView* source = nullptr;
-    size_t columns = 0;
 
-    void reset(const PixelView& src, size_t usedColumns) {
-        source = &src;
-        columns = usedColumns;
-        sameAs.assign(static_cast<size_t>(src.height), -1);
+    void start() {
+        sameAs.assign(static_cast<size_t>(source.height), -1);
         size_t size = 64;
-        while (size < 2 * static_cast<size_t>(src.height))
+        while (size < 2 * static_cast<size_t>(source.height))
             size *= 2;
         table.assign(size, 0);
         mask = size - 1;
@@ -126,21 +146,6 @@ struct RowClasses {
         for (size_t i = 1; i <= 8; ++i)
             key = (key ^ row[i * (columns - 1) / 8]) * 0x100000001B3ull;
         return static_cast<size_t>(key ^ (key >> 29));
-    }
-
-    int32_t classOf(int32_t sourceRow) {
-        int32_t& known = sameAs[static_cast<size_t>(sourceRow)];
-        if (known >= 0) return known;
-        const uint32_t* row = source->row(sourceRow);
-        for (size_t at = keyOf(row) & mask;; at = (at + 1) & mask) {
-            if (table[at] == 0) {
-                table[at] = sourceRow + 1;
-                return known = sourceRow;
-            }
-            const int32_t other = table[at] - 1;
-            if (sameRow(source->row(other), row, columns))
-                return known = other;
-        }
     }
 };
 
@@ -200,7 +205,6 @@ void copyRow(const uint32_t* in, uint32_t* out, size_t n) {
 }
 #endif
 
-RowClasses rowClasses;
 // Each class of source rows widened once, one after another, so the rows
 // copied from stay few and close together in the cache. A row that repeats
 // across dst is made only some periods long, at least this many pixels (a
@@ -212,6 +216,13 @@ std::vector<uint32_t> madeRows;
 // Where each class's widened row is in madeRows, counted in pieces (-1: not
 // made yet).
 std::vector<int64_t> lastMade;
+
+// The length of a made row, for rows `width` wide repeating every `period`:
+// whole periods of at least minimumPiece pixels in all, or the whole width
+// where that is less.
+size_t pieceOf(size_t width, size_t period) {
+    return std::min(width, period * ((std::min(minimumPiece, width) + period - 1) / period));
+}
 
 // Lays the first `piece` pixels of `from` across `width` pixels of `to`, one
 // piece after another, the last one cut.
@@ -291,8 +302,7 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
     }
     const size_t width = static_cast<size_t>(dst.width);
     const size_t period = static_cast<size_t>(fullWidth);
-    const size_t piece =
-        std::min(width, period * ((std::min(minimumPiece, width) + period - 1) / period));
+    const size_t piece = pieceOf(width, period);
     if (fullWidth == src.width && fullHeight == src.height && piece <= period) {
         // At its own size a row of src is already a piece (as wide as dst,
         // or one period of at least minimumPiece): laid across straight
@@ -303,30 +313,41 @@ void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int
         }
         return;
     }
-    const size_t run = fullWidth % src.width == 0 ? static_cast<size_t>(fullWidth / src.width) : 0;
-    if (run == 0) mapColumns(src.width, fullWidth, 0, static_cast<int64_t>(piece), true);
-    const size_t usedColumns =
+    HeldRows rows(src);
+    tileRows(rows, src.width, src.height, fullWidth, fullHeight, dst);
+}
+
+void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t fullWidth,
+              int32_t fullHeight, const PixelView& dst) {
+    if (!dst.pixels || sourceWidth <= 0 || sourceHeight <= 0 || fullWidth <= 0 || fullHeight <= 0 ||
+        dst.width <= 0 || dst.height <= 0)
+        return;
+    const size_t width = static_cast<size_t>(dst.width);
+    const size_t period = static_cast<size_t>(fullWidth);
+    const size_t piece = pieceOf(width, period);
+    const size_t run = fullWidth % sourceWidth == 0 ? static_cast<size_t>(fullWidth / sourceWidth) : 0;
+    if (run == 0) mapColumns(sourceWidth, fullWidth, 0, static_cast<int64_t>(piece), true);
+    source.columns =
         dst.width >= fullWidth
-            ? static_cast<size_t>(src.width)
-            : static_cast<size_t>((int64_t{dst.width} - 1) * src.width / fullWidth + 1);
-    rowClasses.reset(src, usedColumns);
-    lastMade.assign(static_cast<size_t>(src.height), -1);
+            ? static_cast<size_t>(sourceWidth)
+            : static_cast<size_t>((int64_t{dst.width} - 1) * sourceWidth / fullWidth + 1);
+    lastMade.assign(static_cast<size_t>(sourceHeight), -1);
     int64_t madeCount = 0;
-    SourceSteps row(src.height, fullHeight);
+    SourceSteps row(sourceHeight, fullHeight);
     int32_t shownRow = -1;
     const uint32_t* from = nullptr;
     for (int32_t y = 0; y < dst.height; ++y, row.next()) {
         const int32_t sourceRow = static_cast<int32_t>(row.source);
         if (sourceRow != shownRow) {
-            int64_t& made = lastMade[static_cast<size_t>(rowClasses.classOf(sourceRow))];
+            int64_t& made = lastMade[static_cast<size_t>(source.likeRow(sourceRow))];
             if (made < 0) {
                 made = madeCount++;
                 // Grown only past the largest number of rows made so far, so
                 // that the rows are not cleared for every picture.
                 if (madeRows.size() < static_cast<size_t>(madeCount) * piece)
                     madeRows.resize(static_cast<size_t>(madeCount) * piece * 2);
-                widenRepeatedRow(src.row(sourceRow), madeRows.data() + made * piece, piece, period,
-                                 run);
+                widenRepeatedRow(source.rowPixels(sourceRow), madeRows.data() + made * piece, piece,
+                                 period, run);
             }
             from = madeRows.data() + made * piece;
             shownRow = sourceRow;

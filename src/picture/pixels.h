@@ -2,6 +2,7 @@
 // enlargement by replication, and covering an area with repeated copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/drawing_services.h"
@@ -42,3 +43,23 @@ void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, 
 // shows it.
 void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
                 int32_t storedHeight, const PixelView& dst);
+
+// A picture handed row by row to tileRows, which sets `columns`, how many of
+// its first columns show, before it asks for a row.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    // The first row asked about so far with the same pixels as `row` in the
+    // columns that show, or `row` itself.
+    virtual int32_t likeRow(int32_t row) = 0;
+    // The pixels of `row`, at least the columns that show; read before the
+    // next call.
+    virtual const uint32_t* rowPixels(int32_t row) = 0;
+
+    size_t columns = 0;
+};
+
+// tilePixels for a whole picture given row by row, of sourceWidth x
+// sourceHeight pixels: each row that likeRow finds new is asked for once.
+void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t fullWidth,
+              int32_t fullHeight, const PixelView& dst);
