@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "picture/images.h"
 #include "picture/pixels.h"
 #include "platform/host_services.h"
 #include "platform/process_services.h"
@@ -109,18 +108,11 @@ void drawTartan(int index, const ShowCanvas& canvas) {
     const ThreadColours warp = parseThreadSett(record.warpSett, palette, record.warpCount);
     const ThreadColours weft = parseThreadSett(record.weftSett, palette, record.weftCount);
     const int32_t zoom = effectiveZoom();
-    // The copies start at the canvas's top left: tile columns and rows past
-    // the first screenful are never shown, and at a high zoom a large tile
-    // shows only a small part.
-    weaveTile(record, warp, weft, (canvas.width + zoom - 1) / zoom,
-              (canvas.height + zoom - 1) / zoom);
-    scaleImage(0, zoom * record.warpCount, zoom * record.weftCount);
-
     if (!beginDrawing(canvas.target())) return;
     // Laid out before the tiling has filled the caches with pixels.
     const bool named = saverSettings().showNames == 1;
     const int32_t nameWidth = named ? textWidth(record.name) : 0;
-    tileImage(imageHandle(0));
+    weaveRepeated(record, warp, weft, zoom, drawingPixels());
     if (named) writeTartanName(canvas, record.name, nameWidth);
     endDrawing();
 }
@@ -140,8 +132,6 @@ void runShow() {
         endProgram();
     }
     fillScreenBlack();
-    // No image need be larger than the screen: an enlarged tile keeps only its visible part.
-    setImageClip(state.screenWidth, state.screenHeight);
 
     const ShowCanvas canvas{state.screenWidth, state.screenHeight, showWindowTarget};
     while (!state.quitRequested) {
@@ -163,7 +153,6 @@ DrawingTarget hostWindowTarget() {
 // Draws a tartan at the host window's present size.
 void drawInHostWindow(int index) {
     const PixelView surface = windowSurface(hostWindow);
-    setImageClip(surface.width, surface.height);
     drawTartan(index, ShowCanvas{surface.width, surface.height, hostWindowTarget});
 }
 

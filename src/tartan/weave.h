@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/drawing_services.h"
 #include "tartan/catalogue.h"
 #include "tartan/sett.h"
 
@@ -13,9 +14,13 @@ using WeavePattern = std::array<std::array<uint8_t, 4>, 4>;
 WeavePattern& weavePattern();
 void initWeavePattern();
 
-// Weaves the record's tile into image slot 0, warpCount by weftCount pixels:
-// only its first `columns` and `rows` (the part that a picture enlarged past
-// the screen shows), the rest of the image keeping what its memory held.
+// Weaves the record's tile into image slot 0, warpCount by weftCount pixels.
 void weaveTile(const TartanRecord& record, const ThreadColours& warpColours,
-               const ThreadColours& weftColours, int32_t columns = INT32_MAX,
-               int32_t rows = INT32_MAX);
+               const ThreadColours& weftColours);
+
+// Covers `dst` with the record's tile enlarged `zoom` times, repeated from
+// dst's top-left corner: the picture that tiling dst with weaveTile's tile
+// gives, without weaving the tile. Each distinct row is woven once, as far as
+// it shows.
+void weaveRepeated(const TartanRecord& record, const ThreadColours& warpColours,
+                   const ThreadColours& weftColours, int32_t zoom, const PixelView& dst);

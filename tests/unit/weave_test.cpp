@@ -27,6 +27,9 @@ TEST_F(Weave, TwillCornersAndStructure) {
     }
 }
 
-TEST_F(Weave, ShortColourListsGiveABlackTile) {
-    EXPECT_EQ(weave(TartanRecord{"", 8, 8, "", "", ""}, ThreadColours(8, 0x10), ThreadColours(3, 0x20)), Pixels(64, 0));
+TEST_F(Weave, ShortColourListsGiveABlackTileAndABlackPicture) {
+    const TartanRecord record{"", 8, 8, "", "", ""};
+    const ThreadColours warp(8, 0x10), weft(3, 0x20);
+    EXPECT_EQ(weave(record, warp, weft), Pixels(64, 0));
+    EXPECT_EQ(drawn(20, 10, [&] { weaveRepeated(record, warp, weft, 2, drawingPixels()); }), Pixels(200, blackPixel));
 }
