@@ -1,11 +1,11 @@
 // Composing a 3840 x 2160 picture for every catalogue tartan, against one
 // plain fill of a buffer of that size measured in the same run.
 //
-// Each tartan is drawn as the show draws it (parse, weave, enlarge, tile,
-// name) onto an off-screen image, at zoom 1 and zoom 10, with names on and
-// then off (the name is drawn last, over the finished picture), the
-// whole catalogue in order a few times over, so that every drawing follows
-// another tartan as in the show. A tartan's time is the median of its
+// Each tartan is drawn as the show draws it (parse, weave each distinct row
+// and lay it, enlarged, across the canvas, name) onto an off-screen image, at
+// zoom 1 and zoom 10, with names on and then off (the name is drawn last,
+// over the finished picture), the whole catalogue in order a few times over,
+// so that every drawing follows another tartan as in the show. A tartan's time is the median of its
 // drawings, its ratio that time over the median of the fills measured next
 // to them (the machine's changing load falls on both alike). Prints, per
 // zoom and names setting, the worst tartan with its ratio and the mean ratio.
@@ -107,7 +107,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "compose_bench: cannot make the %dx%d canvas\n", screenW, screenH);
         return 1;
     }
-    setImageClip(screenW, screenH);
 
     Baseline baseline;
     std::vector<double> fills;
