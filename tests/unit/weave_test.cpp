@@ -33,3 +33,25 @@ TEST_F(Weave, ShortColourListsGiveABlackTileAndABlackPicture) {
     EXPECT_EQ(weave(record, warp, weft), Pixels(64, 0));
     EXPECT_EQ(drawn(20, 10, [&] { weaveRepeated(record, warp, weft, 2, drawingPixels()); }), Pixels(200, blackPixel));
 }
+
+TEST_F(Weave, TheShowsPictureIsTheTileEnlargedAndRepeatedFromTheTopLeft) {
+    initWeavePattern();
+    buildCatalogue();
+    unscrambleCatalogue();
+    // The smallest tile; an odd warp (the weft four times as long); the largest tile, larger than the picture;
+    // pictures that no copy divides, some less than one copy wide or tall.
+    struct Case { int index; int32_t zoom, width, height; };
+    for (const Case& c : {Case{232, 1, 7, 9}, {232, 10, 33, 45}, {227, 1, 300, 1001}, {227, 3, 1000, 7},
+                          {261, 1, 700, 90}, {261, 10, 503, 2000}}) {
+        const TartanRecord& record = tartanCatalogue()[static_cast<size_t>(c.index)];
+        const Palette palette = parsePalette(record.paletteSett);
+        const ThreadColours warp = parseThreadSett(record.warpSett, palette, record.warpCount);
+        const ThreadColours weft = parseThreadSett(record.weftSett, palette, record.weftCount);
+        weaveTile(record, warp, weft);
+        const Pixels tile = pixelsOf(imagePixels(0));
+        const int32_t w = record.warpCount, h = record.weftCount, z = c.zoom;
+        EXPECT_EQ(drawn(c.width, c.height, [&] { weaveRepeated(record, warp, weft, z, drawingPixels()); }),
+                  picture(c.width, c.height, [&](int x, int y) { return tile[y % (h * z) / z * w + x % (w * z) / z]; }))
+            << record.name << " zoom " << z << " on " << c.width << "x" << c.height;
+    }
+}
