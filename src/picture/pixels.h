@@ -38,9 +38,9 @@ void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, 
 // does) to fullWidth x fullHeight, placed at every multiple of that size from
 // dst's top-left corner, each cut to its top-left storedWidth x storedHeight
 // part. The same pixels as copying it to every place, at about the cost of
-// one fill: each distinct row of the picture is made once (a few periods of
-// it, when it repeats across dst) and laid across every row of dst that
-// shows it.
+// one fill: each distinct row of the picture is made once (one period of it
+// and a little more, when it repeats across dst) and laid across every row
+// of dst that shows it.
 void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
                 int32_t storedHeight, const PixelView& dst);
 
