@@ -110,23 +110,6 @@ void blitImage(ImageHandle handle, int32_t x, int32_t y) {
                 static_cast<int32_t>(x - left), static_cast<int32_t>(y - top));
 }
 
-void tileImage(ImageHandle handle) {
-    Image* image = sourceImage(handle);
-    if (!image) return;
-    if (image->pending) {
-        tilePixels(sourceView(*image), image->width, image->height, image->storedWidth,
-                   image->storedHeight, drawing.pixels);
-    } else if (image->storedWidth == image->width && image->storedHeight == image->height) {
-        tilePixels(storedView(*image), image->width, image->height, image->width, image->height,
-                   drawing.pixels);
-    } else {
-        // A made enlargement held only in part: its copies leave gaps.
-        for (int64_t y = 0; y < drawing.pixels.height; y += image->height)
-            for (int64_t x = 0; x < drawing.pixels.width; x += image->width)
-                blitImage(handle, static_cast<int32_t>(x), static_cast<int32_t>(y));
-    }
-}
-
 void setDrawingFlags(int32_t flags) {
     if (drawing.open) drawing.flags = flags;
 }

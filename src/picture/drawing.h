@@ -45,9 +45,6 @@ void setPixel(int32_t x, int32_t y, int32_t colour);
 
 // Copies the image's held pixels with their top-left corner at (x, y), clipped to the target.
 void blitImage(ImageHandle image, int32_t x, int32_t y);
-// Covers the whole target with copies of the image at every multiple of its
-// size from the top-left corner, as blitImage at each place would.
-void tileImage(ImageHandle image);
 
 void setDrawingFlags(int32_t flags);
 // The draw colour red + green * 256 + blue * 65536 becomes the text colour.

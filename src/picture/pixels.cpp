@@ -45,12 +45,12 @@ struct SourceSteps {
 };
 
 // Source column of every column of dst, for a picture of fullWidth columns
-// repeated across from column 0 (or placed once at `x`, within one copy).
+// placed at `x`, from its column `first` on.
 std::vector<int32_t> columnMap;
 
-void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count, bool repeat) {
+void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count) {
     columnMap.resize(static_cast<size_t>(count));
-    SourceSteps column(sourceWidth, fullWidth, repeat ? first % fullWidth : first);
+    SourceSteps column(sourceWidth, fullWidth, first);
     for (int64_t i = 0; i < count; ++i, column.next())
         columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(column.source);
 }
@@ -63,19 +63,16 @@ void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
 
 void copyRow(const uint32_t* in, uint32_t* out, size_t n);
 
-// widenRow for a row repeating every `period` columns: the first period is
-// widened and then copied over the rest, a doubling length at a time. Where
-// each source pixel becomes `run` pixels exactly (a whole-number enlargement;
-// 0 if not), the first period is laid as runs, without the column map.
-void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period, size_t run) {
+// A source row enlarged `zoom` times (each pixel becoming `zoom` pixels) and
+// repeated every `period` columns, `count` pixels of it: the first period is
+// laid as runs and then copied over the rest, a doubling length at a time.
+void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t period, size_t zoom) {
     size_t done = std::min(count, period);
-    if (run == 1) {
+    if (zoom == 1) {
         copyRow(in, out, done);
-    } else if (run > 1) {
-        for (size_t at = 0; at < done; at += run)
-            std::fill_n(out + at, std::min(run, done - at), in[at / run]);
     } else {
-        widenRow(in, out, done);
+        for (size_t at = 0; at < done; at += zoom)
+            std::fill_n(out + at, std::min(zoom, done - at), in[at / zoom]);
     }
     while (done < count) {
         const size_t more = std::min(done, count - done);
@@ -83,71 +80,6 @@ void widenRepeatedRow(const uint32_t* in, uint32_t* out, size_t count, size_t pe
         done += more;
     }
 }
-
-// ---- the distinct rows of a source picture ----
-
-// Whole rows compared word by word without stopping early, a loop the
-// compiler vectorises (the C library's memcmp under Wine compares byte by
-// byte); rows compared are nearly always equal.
-bool sameRow(const uint32_t* a, const uint32_t* b, size_t n) {
-    uint32_t difference = 0;
-    for (size_t i = 0; i < n; ++i)
-        difference |= a[i] ^ b[i];
-    return difference == 0;
-}
-
-// The rows of a held picture: for each row, the first row seen with the same
-// pixels in the columns used (-1: not looked at yet), found by a short key
-// and confirmed by comparing the rows.
-class HeldRows : public RowSource {
-public:
-    explicit HeldRows(const PixelView& src) : source(src) {}
-
-    int32_t likeRow(int32_t row) override {
-        if (sameAs.empty()) start();
-        int32_t& known = sameAs[static_cast<size_t>(row)];
-        if (known >= 0) return known;
-        const uint32_t* pixels = source.row(row);
-        for (size_t at = keyOf(pixels) & mask;; at = (at + 1) & mask) {
-            if (table[at] == 0) {
-                table[at] = row + 1;
-                return known = row;
-            }
-            const int32_t other = table[at] - 1;
-            if (sameRow(source.row(other), pixels, columns)) return known = other;
-        }
-    }
-
-    const uint32_t* rowPixels(int32_t row) override { return source.row(row); }
-
-private:
-    const PixelView& source;
-    std::vector<int32_t> sameAs;
-    std::vector<int32_t> table; // open addressing: source row + 1, 0 = free
-    size_t mask = 0;
-
-    void start() {
-        sameAs.assign(static_cast<size_t>(source.height), -1);
-        size_t size = 64;
-        while (size < 2 * static_cast<size_t>(source.height))
-            size *= 2;
-        table.assign(size, 0);
-        mask = size - 1;
-    }
-
-    // The key is a few pixels: rows that differ mostly differ within their
-    // first ones (tartan rows of one twill phase differ where the weft
-    // shows), and a few more across the row keep other pictures apart.
-    size_t keyOf(const uint32_t* row) const {
-        uint64_t key = columns;
-        const size_t first = std::min<size_t>(columns, 8);
-        for (size_t i = 0; i < first; ++i)
-            key = (key ^ row[i]) * 0x100000001B3ull;
-        for (size_t i = 1; i <= 8; ++i)
-            key = (key ^ row[i * (columns - 1) / 8]) * 0x100000001B3ull;
-        return static_cast<size_t>(key ^ (key >> 29));
-    }
-};
 
 // Rows are copied from a handful of rows held in the cache to the whole
 // picture, so the copy's speed is the composition's. On x86 processors,
@@ -238,21 +170,6 @@ void layRow(const uint32_t* from, size_t period, uint32_t* to, size_t width) {
     }
 }
 
-// The plain way: a scaled copy at every place of the grid.
-void tileByCopies(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
-                  int32_t storedHeight, const PixelView& dst) {
-    for (int64_t y = 0; y < dst.height; y += fullHeight)
-        for (int64_t x = 0; x < dst.width; x += fullWidth) {
-            const Overlap o = overlapOf(dst, static_cast<int32_t>(x), static_cast<int32_t>(y),
-                                        storedWidth, storedHeight);
-            if (o.empty()) continue;
-            const PixelView part{dst.row(static_cast<int32_t>(o.top)) + o.left,
-                                 static_cast<int32_t>(o.right - o.left),
-                                 static_cast<int32_t>(o.bottom - o.top), dst.stride};
-            scalePixels(src, part, fullWidth, fullHeight, 0, 0);
-        }
-}
-
 } // namespace
 
 void fillPixels(const PixelView& dst, uint32_t value) {
@@ -279,7 +196,7 @@ void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, 
     const Overlap o = overlapOf(dst, x, y, fullWidth, fullHeight);
     if (o.empty()) return;
     const size_t width = static_cast<size_t>(o.right - o.left);
-    mapColumns(src.width, fullWidth, o.left - x, static_cast<int64_t>(width), false);
+    mapColumns(src.width, fullWidth, o.left - x, static_cast<int64_t>(width));
     int64_t previousSource = -1;
     for (int64_t row = o.top; row < o.bottom; ++row) {
         const int64_t sourceRow = (row - y) * src.height / fullHeight;
@@ -294,47 +211,23 @@ void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, 
     }
 }
 
-void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
-                int32_t storedHeight, const PixelView& dst) {
-    if (!src.pixels || !dst.pixels || src.width <= 0 || src.height <= 0 || fullWidth <= 0 ||
-        fullHeight <= 0 || storedWidth <= 0 || storedHeight <= 0 || dst.width <= 0 ||
+void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t zoom,
+              const PixelView& dst) {
+    if (!dst.pixels || sourceWidth <= 0 || sourceHeight <= 0 || zoom <= 0 || dst.width <= 0 ||
         dst.height <= 0)
         return;
-    // Where a copy is cut short of its full size, dst keeps what it had in
-    // the gaps between copies: drawn copy by copy.
-    if ((storedWidth < fullWidth && dst.width > storedWidth) ||
-        (storedHeight < fullHeight && dst.height > storedHeight)) {
-        tileByCopies(src, fullWidth, fullHeight, storedWidth, storedHeight, dst);
-        return;
-    }
-    HeldRows rows(src);
-    tileRows(rows, src.width, src.height, fullWidth, fullHeight, dst);
-}
-
-void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t fullWidth,
-              int32_t fullHeight, const PixelView& dst) {
-    if (!dst.pixels || sourceWidth <= 0 || sourceHeight <= 0 || fullWidth <= 0 || fullHeight <= 0 ||
-        dst.width <= 0 || dst.height <= 0)
-        return;
     const size_t width = static_cast<size_t>(dst.width);
-    const size_t period = static_cast<size_t>(fullWidth);
+    const size_t period = static_cast<size_t>(sourceWidth) * static_cast<size_t>(zoom);
     // Long enough for a chunk to start at any column of a period, or the
     // whole width.
     const size_t length = std::min(width, period + chunk);
-    const size_t run = fullWidth % sourceWidth == 0 ? static_cast<size_t>(fullWidth / sourceWidth) : 0;
-    if (run == 0) mapColumns(sourceWidth, fullWidth, 0, static_cast<int64_t>(length), true);
-    source.columns =
-        dst.width >= fullWidth
-            ? static_cast<size_t>(sourceWidth)
-            : static_cast<size_t>((int64_t{dst.width} - 1) * sourceWidth / fullWidth + 1);
+    source.columns = std::min(static_cast<size_t>(sourceWidth), (width - 1) / zoom + 1);
     lastMade.assign(static_cast<size_t>(sourceHeight), -1);
     int64_t madeCount = 0;
-    SourceSteps row(sourceHeight, fullHeight);
-    int32_t shownRow = -1;
     const uint32_t* from = nullptr;
-    for (int32_t y = 0; y < dst.height; ++y, row.next()) {
-        const int32_t sourceRow = static_cast<int32_t>(row.source);
-        if (sourceRow != shownRow) {
+    // Each source row shows on `zoom` rows of dst in a row, from the top.
+    for (int32_t y = 0, sourceRow = 0, shown = 0; y < dst.height; ++y) {
+        if (shown == 0) {
             int64_t& made = lastMade[static_cast<size_t>(source.likeRow(sourceRow))];
             if (made < 0) {
                 made = madeCount++;
@@ -343,11 +236,14 @@ void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int3
                 if (madeRows.size() < static_cast<size_t>(madeCount) * length)
                     madeRows.resize(static_cast<size_t>(madeCount) * length * 2);
                 widenRepeatedRow(source.rowPixels(sourceRow), madeRows.data() + made * length,
-                                 length, period, run);
+                                 length, period, static_cast<size_t>(zoom));
             }
             from = madeRows.data() + made * length;
-            shownRow = sourceRow;
         }
         layRow(from, period, dst.row(y), width);
+        if (++shown == zoom) {
+            shown = 0;
+            if (++sourceRow == sourceHeight) sourceRow = 0;
+        }
     }
 }

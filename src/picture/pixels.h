@@ -34,16 +34,6 @@ void copyPixels(const PixelView& src, const PixelView& dst, int32_t x, int32_t y
 void scalePixels(const PixelView& src, const PixelView& dst, int32_t fullWidth, int32_t fullHeight,
                  int32_t x = 0, int32_t y = 0);
 
-// Covers the whole of `dst` with copies of `src` resized (as scalePixels
-// does) to fullWidth x fullHeight, placed at every multiple of that size from
-// dst's top-left corner, each cut to its top-left storedWidth x storedHeight
-// part. The same pixels as copying it to every place, at about the cost of
-// one fill: each distinct row of the picture is made once (one period of it
-// and a little more, when it repeats across dst) and laid across every row
-// of dst that shows it.
-void tilePixels(const PixelView& src, int32_t fullWidth, int32_t fullHeight, int32_t storedWidth,
-                int32_t storedHeight, const PixelView& dst);
-
 // A picture handed row by row to tileRows, which sets `columns`, how many of
 // its first columns show, before it asks for a row.
 class RowSource {
@@ -59,7 +49,11 @@ public:
     size_t columns = 0;
 };
 
-// tilePixels for a whole picture given row by row, of sourceWidth x
-// sourceHeight pixels: each row that likeRow finds new is asked for once.
-void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t fullWidth,
-              int32_t fullHeight, const PixelView& dst);
+// Covers the whole of `dst` with copies of a sourceWidth x sourceHeight
+// picture enlarged `zoom` times (every pixel an exact zoom x zoom block),
+// placed at every multiple of the enlarged size from dst's top-left corner.
+// At about the cost of one fill: each row that likeRow finds new is asked for
+// once, made once (one period of it and a little more, where it repeats
+// across dst) and laid across every row of dst that shows it.
+void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int32_t zoom,
+              const PixelView& dst);

@@ -119,6 +119,5 @@ void weaveRepeated(const TartanRecord& record, const ThreadColours& warpColours,
         return;
     }
     WovenRows rows(warpColours, weftColours, record.warpCount, record.weftCount);
-    tileRows(rows, record.warpCount, record.weftCount, zoom * record.warpCount,
-             zoom * record.weftCount, dst);
+    tileRows(rows, record.warpCount, record.weftCount, zoom, dst);
 }

@@ -1,5 +1,5 @@
 // Images as pixel memory: making, enlarging within the image clip, copying
-// with clipping, tiling, BMP decoding, and text through the stub's font.
+// with clipping, BMP decoding, and text through the stub's font.
 #include <tuple>
 
 #include "resources/about_banner.h"
@@ -7,8 +7,6 @@
 
 using Picture = StubTest;
 using Bytes = std::vector<uint8_t>;
-
-static uint32_t scattered(int32_t x, int32_t y) { return 0xFF000000u | (x * 131u + y * 7919u) * 2654435761u >> 8; }
 
 // Makes slot 0 a w x h image holding `p`, row by row.
 static void makePicture(int32_t w, int32_t h, Pixels p) {
@@ -110,39 +108,6 @@ TEST_F(Picture, BmpFilesAcceptedAndRefused) {
     }
 }
 
-TEST_F(Picture, TileImageEqualsTheGridOfCopies) {
-    using Colour = uint32_t (*)(int32_t, int32_t);
-    const Colour distinct = scattered, repeated = [](int32_t x, int32_t y) { return scattered(x, y % 2); };
-    // Rows alike but for one pixel each, mostly in columns that a short key of a row would not look at.
-    const Colour oneApart = [](int32_t x, int32_t y) { return x == y * 3 % 24 ? blackPixel | y : blackPixel; };
-    // `extra`: added to the enlarged width and height, so that neither is a whole multiple of the tile's.
-    struct Case {
-        int32_t w, h, zoom, clipWidth, clipHeight, targetWidth, targetHeight;
-        bool made;
-        Colour colour;
-        int32_t extra = 0;
-    };
-    // Rows wider than 256 pixels are laid in pieces of whole periods, the last one cut.
-    for (const Case& c : {Case{2, 4, 1, 0, 0, 601, 23, false, distinct}, {5, 3, 1, 0, 0, 64, 48, false, repeated},
-                          {5, 3, 10, 0, 0, 64, 48, false, distinct}, {7, 6, 10, 0, 0, 290, 40, false, distinct},
-                          {5, 3, 10, 30, 20, 40, 18, false, distinct}, {5, 3, 10, 30, 20, 28, 25, false, distinct},
-                          {5, 3, 10, 30, 20, 64, 48, true, distinct}, {24, 4, 1, 0, 0, 61, 13, false, oneApart},
-                          {24, 4, 1, 0, 0, 10, 13, false, oneApart}, {300, 4, 1, 0, 0, 700, 9, false, distinct},
-                          {24, 8, 3, 0, 0, 100, 50, true, oneApart}, {5, 3, 2, 0, 0, 300, 40, false, distinct, 3}}) {
-        setImageClip(c.clipWidth, c.clipHeight);
-        makePicture(c.w, c.h, picture(c.w, c.h, c.colour));
-        scaleImage(0, c.w * c.zoom + c.extra, c.h * c.zoom + c.extra);
-        if (c.made) imagePixels(0);
-        const Pixels copies = drawn(c.targetWidth, c.targetHeight, [&] {
-            for (int32_t y = 0; y < c.targetHeight; y += c.h * c.zoom + c.extra)
-                for (int32_t x = 0; x < c.targetWidth; x += c.w * c.zoom + c.extra) blitImage(imageHandle(0), x, y);
-        });
-        EXPECT_EQ(drawn(c.targetWidth, c.targetHeight, [] { tileImage(imageHandle(0)); }), copies)
-            << c.w << "x" << c.h << " zoom " << c.zoom << " extra " << c.extra << " on " << c.targetWidth
-            << "x" << c.targetHeight;
-    }
-}
-
 TEST_F(Picture, TextThroughTheStubFontAndNothingOutsideADrawing) {
     // Blue text, opaque unless transparentText is set; then, setting nothing, a new drawing's opaque black.
     for (const int32_t flags : {invertingLines, transparentText, DrawingFlag{}}) {
@@ -168,7 +133,6 @@ TEST_F(Picture, TextThroughTheStubFontAndNothingOutsideADrawing) {
     endDrawing();
     setPixel(1, 1, 0xFFFFFF);
     blitImage(imageHandle(0), 0, 0);
-    tileImage(imageHandle(0));
     writeText("x");
     EXPECT_TRUE(textWidth("x") == 0 && drawingPixels().pixels == nullptr && stub::window(0)->presents == 1);
     EXPECT_EQ(stub::window(0)->surface, Pixels(48, blackPixel));
