@@ -22,37 +22,21 @@ Overlap overlapOf(const PixelView& dst, int32_t x, int32_t y, int64_t width, int
                    std::min<int64_t>(y + height, dst.height)};
 }
 
-// The source position (position * sourceSize / fullSize) of one position
-// after another of a picture enlarged from sourceSize to fullSize, back to 0
-// where a copy ends: worked out step by step, as a quotient and remainder,
-// instead of a division a position.
-struct SourceSteps {
-    int64_t sourceSize, fullSize;
-    int64_t position = 0, source = 0, rest = 0;
-
-    SourceSteps(int64_t sourceSize, int64_t fullSize, int64_t first = 0)
-        : sourceSize(sourceSize), fullSize(fullSize), position(first),
-          source(first * sourceSize / fullSize), rest(first * sourceSize - source * fullSize) {}
-
-    void next() {
-        if (++position == fullSize) {
-            position = source = rest = 0;
-            return;
-        }
-        for (rest += sourceSize; rest >= fullSize; rest -= fullSize)
-            ++source;
-    }
-};
-
-// Source column of every column of dst, for a picture of fullWidth columns
-// placed at `x`, from its column `first` on.
+// Source column of every column of dst, for a picture of sourceWidth columns
+// resized to fullWidth, from its column `first` on: column * sourceWidth /
+// fullWidth, worked out step by step as a quotient and remainder instead of a
+// division a column.
 std::vector<int32_t> columnMap;
 
 void mapColumns(int32_t sourceWidth, int32_t fullWidth, int64_t first, int64_t count) {
     columnMap.resize(static_cast<size_t>(count));
-    SourceSteps column(sourceWidth, fullWidth, first);
-    for (int64_t i = 0; i < count; ++i, column.next())
-        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(column.source);
+    int64_t source = first * sourceWidth / fullWidth;
+    int64_t rest = first * sourceWidth - source * fullWidth;
+    for (int64_t i = 0; i < count; ++i) {
+        columnMap[static_cast<size_t>(i)] = static_cast<int32_t>(source);
+        for (rest += sourceWidth; rest >= fullWidth; rest -= fullWidth)
+            ++source;
+    }
 }
 
 void widenRow(const uint32_t* in, uint32_t* out, size_t count) {
