@@ -131,21 +131,27 @@ std::vector<uint32_t> madeRows;
 // not made yet).
 std::vector<int64_t> lastMade;
 
-// Rows are laid in chunks of this many pixels that start on 64-byte
-// boundaries, so that every store of a chunk is aligned and each cache line
-// of dst is written whole by one chunk. For rows that repeat within a few
-// hundred pixels that is about a fifth cheaper than laying whole periods end
-// to end, which start anywhere in a line; for longer ones it costs the same.
-constexpr size_t chunk = 256;
-constexpr size_t lineBytes = 64;
+// Rows are laid in chunks that start on 64-byte boundaries, so that every
+// store of a chunk is aligned and each cache line of dst is written whole by
+// one chunk. A chunk is as many whole lines as fit in a period, at least
+// minimumChunk pixels. Side by side with laying whole periods end to end,
+// which start anywhere in a line, that costs 2 to 4 hundredths of a fill
+// less over the catalogue, and a tenth or more less for the costliest
+// tartans.
+constexpr size_t minimumChunk = 256;
+constexpr size_t linePixels = 64 / sizeof(uint32_t);
+
+size_t chunkFor(size_t period) {
+    return std::max(minimumChunk, period / linePixels * linePixels);
+}
 
 // Lays a made row, repeating every `period` pixels, across `width` pixels of
 // `to`: up to the first 64-byte boundary, then chunk by chunk, each copied
 // from its column's place within the made row (its column modulo the
 // period, kept up as a remainder).
-void layRow(const uint32_t* from, size_t period, uint32_t* to, size_t width) {
-    size_t x = std::min(width, (lineBytes - reinterpret_cast<uintptr_t>(to) % lineBytes) % lineBytes /
-                                   sizeof(uint32_t));
+void layRow(const uint32_t* from, size_t period, size_t chunk, uint32_t* to, size_t width) {
+    const size_t intoLine = reinterpret_cast<uintptr_t>(to) / sizeof(uint32_t) % linePixels;
+    size_t x = std::min(width, (linePixels - intoLine) % linePixels);
     if (x > 0) copyRow(from, to, x);
     const size_t step = chunk % period;
     for (size_t at = x % period; x < width; x += chunk) {
@@ -204,6 +210,7 @@ void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int3
     const size_t period = static_cast<size_t>(sourceWidth) * static_cast<size_t>(zoom);
     // Long enough for a chunk to start at any column of a period, or the
     // whole width.
+    const size_t chunk = chunkFor(period);
     const size_t length = std::min(width, period + chunk);
     source.columns = std::min(static_cast<size_t>(sourceWidth), (width - 1) / zoom + 1);
     lastMade.assign(static_cast<size_t>(sourceHeight), -1);
@@ -224,7 +231,7 @@ void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int3
             }
             from = madeRows.data() + made * length;
         }
-        layRow(from, period, dst.row(y), width);
+        layRow(from, period, chunk, dst.row(y), width);
         if (++shown == zoom) {
             shown = 0;
             if (++sourceRow == sourceHeight) sourceRow = 0;
