@@ -208,9 +208,9 @@ void tileRows(RowSource& source, int32_t sourceWidth, int32_t sourceHeight, int3
         return;
     const size_t width = static_cast<size_t>(dst.width);
     const size_t period = static_cast<size_t>(sourceWidth) * static_cast<size_t>(zoom);
+    const size_t chunk = chunkFor(period);
     // Long enough for a chunk to start at any column of a period, or the
     // whole width.
-    const size_t chunk = chunkFor(period);
     const size_t length = std::min(width, period + chunk);
     source.columns = std::min(static_cast<size_t>(sourceWidth), (width - 1) / zoom + 1);
     lastMade.assign(static_cast<size_t>(sourceHeight), -1);
