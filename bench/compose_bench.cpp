@@ -5,10 +5,11 @@
 // and lay it, enlarged, across the canvas, name) onto an off-screen image, at
 // zoom 1 and zoom 10, with names on and then off (the name is drawn last,
 // over the finished picture), the whole catalogue in order a few times over,
-// so that every drawing follows another tartan as in the show. A tartan's time is the median of its
-// drawings, its ratio that time over the median of the fills measured next
-// to them (the machine's changing load falls on both alike). Prints, per
-// zoom and names setting, the worst tartan with its ratio and the mean ratio.
+// so that every drawing follows another tartan as in the show. A tartan's
+// time is the median of its drawings, its ratio that time over the median of
+// the fills measured next to them (the machine's changing load falls on both
+// alike). Prints, per zoom and names setting, the worst tartan with its ratio
+// and the mean ratio.
 //
 // Usage: compose_bench [repetitions]   (default 5; the same program for both builds)
 #include <algorithm>

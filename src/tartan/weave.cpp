@@ -51,7 +51,7 @@ public:
     int32_t likeRow(int32_t row) override {
         int32_t& known = sameAs[static_cast<size_t>(row)];
         if (known >= 0) return known;
-        const uint64_t key = uint64_t{pixelFromColour(weft[static_cast<size_t>(row)])} << 2 | (row & 3);
+        const uint64_t key = uint64_t{static_cast<uint32_t>(weft[static_cast<size_t>(row)])} << 2 | (row & 3);
         for (const auto& [firstKey, firstRow] : firsts)
             if (firstKey == key) return known = firstRow;
         firsts.emplace_back(key, row);
