@@ -25,7 +25,9 @@ PixelView windowSurface(WindowHandle window);
 // Puts the window's off-screen picture on screen, whole.
 void presentWindow(WindowHandle window);
 
-// The width in pixels of `text` in the platform's default font.
+// The width in pixels of `text` in the platform's default font. A backend
+// may keep what it worked out for the text it measured last, so that
+// writing that text next costs less.
 int32_t measureText(const std::string& text);
 
 // Writes `text` in the default font with its top-left corner at (x, y) of
