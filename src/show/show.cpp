@@ -91,15 +91,16 @@ void prepareShow() {
     state.quitRequested = false;
 }
 
-int16_t chooseNextIndex() {
-    ShowState& state = showState();
+int16_t chooseIndexAfter(int16_t index) {
     if (saverSettings().randomOrder == 0) {
-        const int32_t next = state.currentIndex + 1;
-        state.currentIndex = static_cast<int16_t>(next == state.lastIndex + 1 ? 0 : next);
-    } else {
-        state.currentIndex = static_cast<int16_t>(randomUpTo(state.lastIndex));
+        const int32_t next = index + 1;
+        return static_cast<int16_t>(next == showState().lastIndex + 1 ? 0 : next);
     }
-    return state.currentIndex;
+    return static_cast<int16_t>(randomUpTo(showState().lastIndex));
+}
+
+void prepareTartanName(int index) {
+    if (saverSettings().showNames == 1) measureText(tartanCatalogue()[static_cast<size_t>(index)].name);
 }
 
 void drawTartan(int index, const ShowCanvas& canvas) {
@@ -134,8 +135,12 @@ void runShow() {
     fillScreenBlack();
 
     const ShowCanvas canvas{state.screenWidth, state.screenHeight, showWindowTarget};
-    while (!state.quitRequested) {
-        drawTartan(chooseNextIndex(), canvas);
+    for (int16_t next = chooseIndexAfter(state.currentIndex); !state.quitRequested;) {
+        state.currentIndex = next;
+        drawTartan(next, canvas);
+        // The next tartan is chosen, and its name laid out, while this one is held.
+        next = chooseIndexAfter(next);
+        prepareTartanName(next);
         waitForDelay();
     }
     setCursorVisible(true);
@@ -163,9 +168,13 @@ void runHostedShow(const HostRequest& request) {
     applyHostSettings(request);
     hostWindow = request.usable ? adoptWindow(request.window) : nullptr;
     if (!hostWindow) endProgram();
-    int16_t index = chooseNextIndex();
-    drawInHostWindow(index);
+    ShowState& state = showState();
+    state.currentIndex = chooseIndexAfter(state.currentIndex);
+    drawInHostWindow(state.currentIndex);
     uint32_t shownAt = tickCount();
+    // The next tartan is chosen, and its name laid out, while this one is held.
+    int16_t next = chooseIndexAfter(state.currentIndex);
+    prepareTartanName(next);
     for (;;) {
         // The delay counts from the end of a tartan's drawing; a redraw after
         // a resize keeps the tartan and its time. Even without a delay the
@@ -174,16 +183,19 @@ void runHostedShow(const HostRequest& request) {
         const int64_t left = delayMs - static_cast<int64_t>(tickCount() - shownAt);
         switch (waitForHostEvent(hostWindow, static_cast<int32_t>(std::max<int64_t>(left, 0)))) {
         case HostEvent::resized:
-            drawInHostWindow(index);
+            drawInHostWindow(state.currentIndex);
+            prepareTartanName(next);
             break;
         case HostEvent::exposed:
             presentWindow(hostWindow);
             break;
         case HostEvent::timeout:
             if (static_cast<int64_t>(tickCount() - shownAt) < delayMs) break;
-            index = chooseNextIndex();
-            drawInHostWindow(index);
+            state.currentIndex = next;
+            drawInHostWindow(next);
             shownAt = tickCount();
+            next = chooseIndexAfter(next);
+            prepareTartanName(next);
             break;
         }
     }

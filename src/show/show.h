@@ -32,8 +32,15 @@ struct ShowCanvas {
 // catalogue built and unscrambled, the order started afresh.
 void prepareShow();
 
-// The next catalogue index: in order (wrapping after lastIndex) or at random.
-int16_t chooseNextIndex();
+// The catalogue index shown after `index`: the next in order (wrapping after
+// lastIndex; -1, before the first, is followed by 0) or one at random.
+int16_t chooseIndexAfter(int16_t index);
+
+// Lays out the name of catalogue record `index` when names are on. The show
+// does it for the next tartan while the current one is held: the backend
+// keeps the layout of the text it measured last, so the picture's drawing
+// then finds the name ready.
+void prepareTartanName(int index);
 
 // Parses, weaves, enlarges and tiles catalogue record `index` over the
 // canvas and writes its name when names are on, in one drawing: a window
