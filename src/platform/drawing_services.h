@@ -25,10 +25,13 @@ PixelView windowSurface(WindowHandle window);
 // Puts the window's off-screen picture on screen, whole.
 void presentWindow(WindowHandle window);
 
-// The width in pixels of `text` in the platform's default font. A backend
-// may keep what it worked out for the text it measured last, so that
-// writing that text next costs less.
+// The width in pixels of `text` in the platform's default font.
 int32_t measureText(const std::string& text);
+
+// Gets `text` ready to be written in `colour`, opaque or not: a backend may
+// lay it out and render it now and keep that, so that the next drawText of
+// it costs little. Nothing is drawn.
+void prepareText(const std::string& text, int32_t colour, bool opaque);
 
 // Writes `text` in the default font with its top-left corner at (x, y) of
 // `target`, clipped to the target, in a 0x00BBGGRR colour. Opaque text first

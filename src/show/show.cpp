@@ -100,7 +100,9 @@ int16_t chooseIndexAfter(int16_t index) {
 }
 
 void prepareTartanName(int index) {
-    if (saverSettings().showNames == 1) measureText(tartanCatalogue()[static_cast<size_t>(index)].name);
+    if (saverSettings().showNames == 1)
+        prepareText(tartanCatalogue()[static_cast<size_t>(index)].name, 0 /* black */,
+                    !(nameDrawingFlags & transparentText));
 }
 
 void drawTartan(int index, const ShowCanvas& canvas) {

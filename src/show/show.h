@@ -36,10 +36,9 @@ void prepareShow();
 // lastIndex; -1, before the first, is followed by 0) or one at random.
 int16_t chooseIndexAfter(int16_t index);
 
-// Lays out the name of catalogue record `index` when names are on. The show
-// does it for the next tartan while the current one is held: the backend
-// keeps the layout of the text it measured last, so the picture's drawing
-// then finds the name ready.
+// Gets the name of catalogue record `index` ready to be written when names
+// are on. The show does it for the next tartan while the current one is
+// held, so that the picture's drawing finds the name laid out and rendered.
 void prepareTartanName(int index);
 
 // Parses, weaves, enlarges and tiles catalogue record `index` over the

@@ -33,3 +33,29 @@ TEST(Drawing, TextFillsOnlyItsCellsAndIsCutAtEveryEdge) {
             << c.x << "," << c.y << ": " << white << " white, " << blue << " blue, " << kept << " green";
     }
 }
+
+// Opaque text covers its cells whole: written over any pixels, prepared or
+// not, after other texts and colours were prepared or written, its cells are
+// the same.
+TEST(Drawing, OpaqueTextIsTheSameOverAnyPixelsPreparedOrNot) {
+    constexpr int32_t w = 120, h = 30;
+    // What the text changed (black, blue, red or magenta on white never is either background).
+    const auto cells = [&](const std::string& text, int32_t colour, uint32_t background, auto before) {
+        std::vector<uint32_t> canvas(w * h, background);
+        before();
+        drawText(PixelView{canvas.data(), w, h, w}, 4, 2, text, colour, true);
+        for (uint32_t& pixel : canvas) pixel = pixel == background ? 0 : pixel;
+        return canvas;
+    };
+    const uint32_t green = 0xFF00FF00u, other = 0xFF123456u;
+    for (const std::string text : {"Hi Mx", "Hi"})
+        for (const int32_t colour : {0, 0x0000FF}) {
+            const int32_t blued = colour ^ 0xFF0000;
+            const auto alone = cells(text, colour, green, [] {});
+            EXPECT_NE(alone, cells(text, blued, green, [] {})) << text;  // the colour shows
+            EXPECT_EQ(alone, cells(text, colour, other, [&] { prepareText(text, colour, true); })) << text;
+            EXPECT_EQ(alone, cells(text, colour, other, [&] { prepareText("Mx", blued, true); })) << text;
+            EXPECT_EQ(alone, cells(text, colour, green, [&] { prepareText(text, blued, true); })) << text;
+            EXPECT_EQ(alone, cells(text, colour, other, [&] { prepareText(text, colour, false); })) << text;
+        }
+}

@@ -27,7 +27,7 @@ PangoFontDescription* textFont() {
 // The text last measured or drawn: its layout, its cells (the logical
 // rectangle) and the coverage of its letters, rendered once into an 8-bit
 // mask over its ink rectangle. Writing the text blends its colour through
-// the mask, so a text measured ahead of time is written with no pango or
+// the mask, so a text prepared ahead of time is written with no pango or
 // cairo work at all.
 struct TextLayout {
     std::string text;
@@ -98,6 +98,11 @@ inline uint32_t times(uint32_t x, uint32_t y) {
 
 int32_t measureText(const std::string& text) {
     return text.empty() ? 0 : layoutOf(text).logical.width;
+}
+
+// The mask serves every colour, opaque or not.
+void prepareText(const std::string& text, int32_t, bool) {
+    if (!text.empty()) layoutOf(text);
 }
 
 void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,

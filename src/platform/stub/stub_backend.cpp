@@ -329,6 +329,8 @@ int32_t measureText(const std::string& text) {
     return static_cast<int32_t>(text.size()) * stub::cellWidth;
 }
 
+void prepareText(const std::string&, int32_t, bool) {}
+
 void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
               int32_t colour, bool opaque) {
     const uint32_t ink =

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/drawing_services.h"
 #include "platform/win32/win32_private.h"
@@ -85,24 +87,10 @@ void copySectionTo(HDC target, const PixelSection& section) {
     DeleteDC(source);
 }
 
-int32_t measureText(const std::string& text) {
-    return text.empty() ? 0 : textExtent(text).cx;
-}
+namespace {
 
-void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
-              int32_t colour, bool opaque) {
-    if (!target.pixels || text.empty()) return;
-    const SIZE size = textExtent(text);
-    const int32_t left = std::max(x, 0);
-    const int32_t top = std::max(y, 0);
-    const int32_t right =
-        static_cast<int32_t>(std::min<int64_t>(int64_t{x} + size.cx, target.width));
-    const int32_t bottom =
-        static_cast<int32_t>(std::min<int64_t>(int64_t{y} + size.cy, target.height));
-    if (left >= right || top >= bottom || !scratchOfSize(size.cx, size.cy)) return;
-    // The cells' part of the target goes under the text, GDI writes the
-    // text onto it, and the result goes back.
-    copyBlock(target, left, top, scratch.pixels, left - x, top - y, right - left, bottom - top, 0);
+// Writes `text` with GDI at (0, 0) of the scratch, which must hold its cells.
+void writeOnScratch(const std::string& text, int32_t colour, bool opaque) {
     HDC context = textContext();
     HGDIOBJ previous = SelectObject(context, scratch.bitmap);
     SetBkMode(context, opaque ? OPAQUE : TRANSPARENT);
@@ -112,7 +100,66 @@ void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& 
     TextOutA(context, 0, 0, text.c_str(), static_cast<int>(text.size()));
     GdiFlush();
     SelectObject(context, previous);
+}
+
+// The cells of the opaque text last prepared or written, as GDI wrote them.
+// Opaque text covers its cells whole, so they are the same over any pixels,
+// and writing that text again in that colour is a copy.
+struct OpaqueCells {
+    std::string text;
+    int32_t colour = -1;
+    std::vector<uint32_t> pixels;
+    PixelView view;
+};
+
+const OpaqueCells* opaqueCells(const std::string& text, int32_t colour) {
+    static OpaqueCells cells;
+    if (cells.view.pixels && cells.text == text && cells.colour == colour) return &cells;
+    cells = OpaqueCells{};
+    const SIZE size = textExtent(text);
+    if (size.cx <= 0 || size.cy <= 0 || !scratchOfSize(size.cx, size.cy)) return nullptr;
+    writeOnScratch(text, colour, true);
+    cells.pixels.resize(static_cast<size_t>(size.cx) * size.cy);
+    cells.view = PixelView{cells.pixels.data(), size.cx, size.cy, size.cx};
     // GDI leaves the top byte of what it writes at 0; pixels keep it at 0xFF.
+    copyBlock(scratch.pixels, 0, 0, cells.view, 0, 0, size.cx, size.cy, 0xFF000000u);
+    cells.text = text;
+    cells.colour = colour;
+    return &cells;
+}
+
+} // namespace
+
+int32_t measureText(const std::string& text) {
+    return text.empty() ? 0 : textExtent(text).cx;
+}
+
+void prepareText(const std::string& text, int32_t colour, bool opaque) {
+    // Transparent text depends on the pixels it is written over.
+    if (opaque && !text.empty()) opaqueCells(text, colour);
+}
+
+void drawText(const PixelView& target, int32_t x, int32_t y, const std::string& text,
+              int32_t colour, bool opaque) {
+    if (!target.pixels || text.empty()) return;
+    const OpaqueCells* cells = opaque ? opaqueCells(text, colour) : nullptr;
+    const SIZE size = cells ? SIZE{cells->view.width, cells->view.height} : textExtent(text);
+    const int32_t left = std::max(x, 0);
+    const int32_t top = std::max(y, 0);
+    const int32_t right =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{x} + size.cx, target.width));
+    const int32_t bottom =
+        static_cast<int32_t>(std::min<int64_t>(int64_t{y} + size.cy, target.height));
+    if (left >= right || top >= bottom) return;
+    if (cells) {
+        copyBlock(cells->view, left - x, top - y, target, left, top, right - left, bottom - top, 0);
+        return;
+    }
+    if (opaque || !scratchOfSize(size.cx, size.cy)) return;
+    // The cells' part of the target goes under the text, GDI writes the
+    // text onto it, and the result goes back.
+    copyBlock(target, left, top, scratch.pixels, left - x, top - y, right - left, bottom - top, 0);
+    writeOnScratch(text, colour, false);
     copyBlock(scratch.pixels, left - x, top - y, target, left, top, right - left, bottom - top,
               0xFF000000u);
 }
