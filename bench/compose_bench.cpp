@@ -6,12 +6,12 @@
 // zoom 1 and zoom 10, with names on and then off (the name is drawn last,
 // over the finished picture), the whole catalogue in order a few times over,
 // so that every drawing follows another tartan as in the show. As in the
-// show, a tartan's name is laid out while the tartan before it is held: here
+// show, a tartan's name is made ready while the tartan before it is held: here
 // before the fill, which stands for that hold. A tartan's time is the median
 // of its drawings, its ratio that time over the median of the fills measured
 // next to them (the machine's changing load falls on both alike). Prints, per
 // zoom and names setting, the worst tartan with its ratio and the mean ratio,
-// and the median time of laying out a name ahead.
+// and the median time of getting a name ready ahead.
 //
 // Usage: compose_bench [repetitions]   (default 5; the same program for both builds)
 #include <algorithm>
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
                         "tartans %.2f x fill",
                         zoom, names ? "on" : "off", r.worst, t.name.c_str(), t.warpCount, t.weftCount, r.worstMs,
                         r.worstRatio, r.meanRatio);
-            if (names) std::printf("; name laid out ahead in %.3f ms", r.aheadMs);
+            if (names) std::printf("; name made ready ahead in %.3f ms", r.aheadMs);
             std::printf("\n");
         }
     freeAllImages();

@@ -112,7 +112,7 @@ void drawTartan(int index, const ShowCanvas& canvas) {
     const ThreadColours weft = parseThreadSett(record.weftSett, palette, record.weftCount);
     const int32_t zoom = effectiveZoom();
     if (!beginDrawing(canvas.target())) return;
-    // Laid out before the tiling has filled the caches with pixels.
+    // Measured before the tiling fills the caches with pixels.
     const bool named = saverSettings().showNames == 1;
     const int32_t nameWidth = named ? textWidth(record.name) : 0;
     weaveRepeated(record, warp, weft, zoom, drawingPixels());
@@ -140,7 +140,7 @@ void runShow() {
     for (int16_t next = chooseIndexAfter(state.currentIndex); !state.quitRequested;) {
         state.currentIndex = next;
         drawTartan(next, canvas);
-        // The next tartan is chosen, and its name laid out, while this one is held.
+        // The next tartan is chosen, and its name made ready, while this one is held.
         next = chooseIndexAfter(next);
         prepareTartanName(next);
         waitForDelay();
@@ -174,7 +174,7 @@ void runHostedShow(const HostRequest& request) {
     state.currentIndex = chooseIndexAfter(state.currentIndex);
     drawInHostWindow(state.currentIndex);
     uint32_t shownAt = tickCount();
-    // The next tartan is chosen, and its name laid out, while this one is held.
+    // The next tartan is chosen, and its name made ready, while this one is held.
     int16_t next = chooseIndexAfter(state.currentIndex);
     prepareTartanName(next);
     for (;;) {
