@@ -72,6 +72,14 @@ DrawingTarget showWindowTarget() {
     return windowTarget();
 }
 
+// Chooses the tartan after `index` and gets its name ready: the show does it
+// while `index` is held.
+int16_t readyNextTartan(int16_t index) {
+    const int16_t next = chooseIndexAfter(index);
+    prepareTartanName(next);
+    return next;
+}
+
 } // namespace
 
 ShowState& showState() {
@@ -140,9 +148,7 @@ void runShow() {
     for (int16_t next = chooseIndexAfter(state.currentIndex); !state.quitRequested;) {
         state.currentIndex = next;
         drawTartan(next, canvas);
-        // The next tartan is chosen, and its name made ready, while this one is held.
-        next = chooseIndexAfter(next);
-        prepareTartanName(next);
+        next = readyNextTartan(next);
         waitForDelay();
     }
     setCursorVisible(true);
@@ -174,9 +180,7 @@ void runHostedShow(const HostRequest& request) {
     state.currentIndex = chooseIndexAfter(state.currentIndex);
     drawInHostWindow(state.currentIndex);
     uint32_t shownAt = tickCount();
-    // The next tartan is chosen, and its name made ready, while this one is held.
-    int16_t next = chooseIndexAfter(state.currentIndex);
-    prepareTartanName(next);
+    int16_t next = readyNextTartan(state.currentIndex);
     for (;;) {
         // The delay counts from the end of a tartan's drawing; a redraw after
         // a resize keeps the tartan and its time. Even without a delay the
@@ -196,8 +200,7 @@ void runHostedShow(const HostRequest& request) {
             state.currentIndex = next;
             drawInHostWindow(next);
             shownAt = tickCount();
-            next = chooseIndexAfter(next);
-            prepareTartanName(next);
+            next = readyNextTartan(next);
             break;
         }
     }
